@@ -1,0 +1,96 @@
+// vindra: OpenCL compute interfaces the host holds: programs, kernels and compute buffers.
+//
+// Programs and buffers are created and released through the Context; kernels belong to their
+// program. The order of the virtual operations is part of the binary interface: never reorder,
+// insert or remove an operation.
+#ifndef VINDRA_COMPUTE_H
+#define VINDRA_COMPUTE_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "vindra/resources.h"
+#include "vindra/types.h"
+
+// OpenCL's own spelling of its memory-object handle (cl_mem), so hosts that include the
+// OpenCL headers can pass handles without casts and without us including them here.
+struct _cl_mem;
+
+namespace vindra {
+
+// An OpenCL memory object (cl_mem).
+using ComputeMemory = ::_cl_mem*;
+
+// What the value of ComputeKernel::SetArgument points at.
+enum class KernelArgKind : uint32_t {
+    ArgTexture = 0,        // a Texture* of this library: its OpenCL image, shared with GL
+    ArgVertexBuffer = 1,   // a VertexBuffer*: its OpenCL buffer, shared with GL
+    ArgIndexBuffer = 2,    // an IndexBuffer*: as ArgVertexBuffer
+    ArgPixelBuffer = 3,    // a PixelBuffer*: as ArgVertexBuffer
+    ArgComputeBuffer = 4,  // a ComputeBuffer*
+    ArgValue = 5,          // size bytes at value; a null value asks for size bytes of local memory
+};
+
+class ComputeKernel;
+
+// Neither compute interface has a virtual destructor: the context's release operations
+// destroy programs (with their kernels) and buffers, knowing the concrete class.
+
+class ComputeProgram {
+public:
+    // Reserved; answers 0.
+    virtual uint32_t ReservedQuery0() = 0;
+    // Appends count source strings (kept as given, not copied: they must outlive Build).
+    // lengths may be null; a length of 0 means NUL-terminated. Always 0.
+    virtual uint32_t AddSources(int32_t count, const char* const* strings,
+                                const size_t* lengths) = 0;
+    // Builds the sources for the context's device: 0 on success, 1 on failure (the build log
+    // goes to the message library).
+    virtual uint32_t Build() = 0;
+    // The kernel called name, created on first request and owned by the program; null when it
+    // cannot be created.
+    virtual ComputeKernel* GetKernel(const char* name) = 0;
+
+protected:
+    ~ComputeProgram() = default;
+};
+
+class ComputeKernel {
+public:
+    // Stores the kernel's maximum work-group size for the device in *size; InvalidOperation on
+    // error.
+    virtual ResultCode GetWorkGroupSize(size_t* size) = 0;
+    // Sets argument index. GL-shared arguments are remembered and acquired around every
+    // launch. InvalidOperation when OpenCL rejects it or a resource value is null.
+    virtual ResultCode SetArgument(uint32_t index, KernelArgKind kind, size_t size,
+                                   const void* value) = 0;
+
+protected:
+    ~ComputeKernel() = default;
+};
+
+class ComputeBuffer {
+public:
+    // Makes the OpenCL buffer on first call (size bytes, copied from hostData when both are
+    // non-zero) and records size; a later call only records size.
+    virtual ResultCode Create(size_t size, const void* hostData, BufferUsage usage) = 0;
+    // Blocking write of size bytes from data at offset. InvalidValue without storage.
+    virtual ResultCode WriteBuffer(size_t offset, size_t size, const void* data) = 0;
+    // Blocking read of size bytes at offset into data. InvalidValue without storage.
+    virtual ResultCode ReadBuffer(size_t offset, size_t size, void* data) = 0;
+    // The OpenCL buffer, owned by this object; selector is ignored.
+    virtual ComputeMemory GetHandle(uint32_t selector) = 0;
+    // Fills size bytes at offset with pattern; does not wait for completion.
+    virtual ResultCode FillBuffer(size_t offset, size_t size, uint8_t pattern) = 0;
+    // Blocking map of the recorded size; null on failure.
+    virtual void* MapBuffer(MapAccess access) = 0;
+    // Ends the last mapping; InvalidOperation when nothing was mapped.
+    virtual ResultCode UnmapBuffer() = 0;
+
+protected:
+    ~ComputeBuffer() = default;
+};
+
+}  // namespace vindra
+
+#endif  // VINDRA_COMPUTE_H

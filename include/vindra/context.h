@@ -1,0 +1,172 @@
+// vindra: the context interface and its creation record.
+//
+// A host fills a ContextInitData, calls vindra::CreateContext and gets a Context* that is current on
+// the calling thread. Everything else goes through the Context's operations and the resource objects
+// it creates. The order of the virtual operations is part of the binary interface and never changes.
+//
+// Conventions of every operation:
+// - ResultCode results: Success (0) or the reason of the failure, which has been reported to the host's
+//   message library (tamrik) before the operation returned.
+// - Operations run on the thread on which the context is current (MakeCurrent / ClearCurrent).
+// - Release... operations take the address of the host's pointer, accept a null pointer (or a pointer to
+//   null), destroy the object and set the host's pointer to null.
+// - The host owns the context and every object it creates through it; the context owns nothing the
+//   host holds.
+#ifndef VINDRA_CONTEXT_H
+#define VINDRA_CONTEXT_H
+
+#include "vindra/types.h"
+#include "vindra/resources.h"
+#include "vindra/compute.h"
+
+namespace vindra {
+
+class Context;
+
+// Creation record. Field order and natural alignment are fixed: hosts compiled against their own copy
+// of this record keep working.
+struct ContextInitData {
+    const char* name;         // optional; null leaves the name empty; the first 31 characters are kept
+    uint32_t type;            // 2: CreateContext returns null; any other value: a GL context (type 1)
+    NativeWindow window;      // window to render to (Linux: X11 Window id, 0 for a headless context)
+    Context* shareContext;    // optional context of this library whose GL objects and compute state are shared
+    bool deepColor;           // ask for 16 bits per colour channel, 10 bits as first fall-back
+    bool floatColor;          // ask for a 16-bit floating-point RGBA format
+    uint8_t reserved;         // not read
+    bool multisample;         // ask for 8 samples per pixel
+    bool swapExchange;        // swap method: exchange when true, copy when false
+    int32_t majorVersion;     // GL version to request; used only with coreProfile and a value above 0
+    int32_t minorVersion;
+    bool coreProfile;         // request majorVersion.minorVersion with the core profile
+    int32_t clPlatformIndex;  // OpenCL platform; negative: chosen automatically
+    int32_t clDeviceIndex;    // OpenCL GPU device on that platform; negative: chosen automatically
+};
+
+// The rendering and compute context. Delete it through this interface (virtual destructor) after
+// releasing every resource it made.
+class Context {
+public:
+    // Slot 0. Deletes the GL context and the context's own GL and compute objects; clears the calling
+    // thread's current context when it is this one. Resources still held by the host are not released.
+    virtual ~Context() = default;
+
+    // --- identity, threads, presentation ---
+    virtual const char* GetName() = 0;  // the stored name ("" when none); valid as long as the context
+    virtual int32_t GetType() = 0;      // 1 for a GL context
+    virtual bool ReservedQuery3() = 0;  // true
+    // Answers `query` into data (size bytes). *sizeRet (when not null) receives the size the answer needs,
+    // also when size is too small. InvalidValue for unknown queries, small buffers and missing answers.
+    virtual ResultCode GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) = 0;
+    virtual uint32_t MakeCurrent() = 0;   // binds the context to the calling thread; 0 success, 1 failure
+    virtual uint32_t ClearCurrent() = 0;  // releases the calling thread's GL context; 0 success, 1 failure
+    // A new context sharing GL objects and compute state with this one, current on no thread; null on
+    // failure. The calling thread keeps its current context. The host deletes it like any context.
+    virtual Context* CreateSharedContext() = 0;
+    virtual int32_t GetSwapInterval() = 0;               // swap interval of this context's drawable
+    virtual void SetSwapInterval(int32_t interval) = 0;  // reports a failure, no result
+    virtual bool ReservedQuery10() = 0;                  // false
+    // Sets the context whose buffers SwapBuffers(true) presents first; null removes it. Not owned: keep it
+    // alive (or unset it) while set. A context must not be its own client, directly or through a chain.
+    virtual void SetClient(Context* client) = 0;
+    // Presents the back buffer (the client's first when withClient); 0 success, 1 failure of this swap.
+    virtual uint32_t SwapBuffers(bool withClient) = 0;
+    virtual bool IsBackBufferPreserved() = 0;                    // true with the copy swap method
+    virtual bool JoinSwapGroup(uint32_t group) = 0;              // false without swap-group support
+    virtual bool BindSwapBarrier(uint32_t group, uint32_t barrier) = 0;
+    virtual bool ReservedQuery16() = 0;      // false
+    virtual uint64_t ReservedQuery17() = 0;  // 0
+    virtual uint32_t Flush() = 0;            // glFlush; always 0
+    virtual uint32_t Finish() = 0;           // glFinish; always 0
+    virtual int32_t ReservedQuery20() = 0;   // 1
+    virtual bool ReservedQuery21() = 0;      // true
+
+    // --- render state: every setter reaches GL on every call; getters read GL back ---
+    virtual ResultCode SetViewPort(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual ResultCode GetViewPort(int32_t* x, int32_t* y, int32_t* width, int32_t* height) = 0;
+    virtual ResultCode EnableScissor(bool enable) = 0;
+    virtual bool IsScissorEnabled() = 0;
+    virtual ResultCode SetScissorRect(int32_t x, int32_t y, int32_t width, int32_t height) = 0;
+    virtual ResultCode GetScissorRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height) = 0;
+    virtual ResultCode EnableDepthTest(bool enable) = 0;
+    virtual ResultCode SetDepthMask(bool write) = 0;
+    virtual ResultCode SetDepthFunc(CompareFunc func) = 0;
+    virtual ResultCode EnableStencilTest(bool enable) = 0;
+    virtual ResultCode SetStencilFunc(CompareFunc func, int32_t reference, uint32_t mask) = 0;
+    virtual ResultCode SetStencilOp(StencilOp stencilFail, StencilOp depthFail, StencilOp depthPass) = 0;
+    virtual ResultCode SetColorMask(bool red, bool green, bool blue, bool alpha) = 0;
+    virtual ResultCode EnableBlend(bool enable) = 0;
+    virtual ResultCode SetBlendEquation(BlendEquation rgb, BlendEquation alpha) = 0;
+    virtual ResultCode SetBlendFunc(BlendFactor srcRgb, BlendFactor dstRgb, BlendFactor srcAlpha,
+                                    BlendFactor dstAlpha) = 0;
+    virtual ResultCode SetBlendColor(const float rgba[4]) = 0;  // GL errors reported as SetBlendFunc's
+    virtual ResultCode SetTriangleFillMode(FillMode mode) = 0;  // front and back faces
+    virtual ResultCode EnableClipDistance(uint32_t index, bool enable) = 0;
+    // PatchVertices takes values[0]; any other name answers InvalidEnum without touching GL.
+    virtual ResultCode SetPatchParameter(PatchParameter name, const int32_t* values) = 0;
+    // Clears the buffers named by clearFlags (ClearFlags bits) of the bound framebuffer.
+    virtual ResultCode Clear(uint32_t clearFlags, const float color[4], double depth, int32_t stencil) = 0;
+
+    // --- resources: factories return new, empty objects owned by the host ---
+    virtual VertexBuffer* CreateVertexBuffer() = 0;
+    virtual uint32_t ReleaseVertexBuffer(VertexBuffer** buffer) = 0;
+    virtual VertexArray* CreateVertexArray() = 0;
+    virtual uint32_t ReleaseVertexArray(VertexArray** array) = 0;
+    virtual ResultCode BindVertexArray(VertexArray* array) = 0;  // null unbinds
+    virtual IndexBuffer* CreateIndexBuffer() = 0;
+    virtual uint32_t ReleaseIndexBuffer(IndexBuffer** buffer) = 0;
+    virtual ResultCode BindIndexBuffer(IndexBuffer* buffer) = 0;  // records its index type for draws
+    virtual UniformBuffer* CreateUniformBuffer() = 0;
+    virtual uint32_t ReleaseUniformBuffer(UniformBuffer** buffer) = 0;
+    virtual ResultCode BindUniformBuffer(UniformBuffer* buffer, int32_t ignored, uint32_t bindingPoint) = 0;
+    virtual ResultCode UnBindUniformBuffer(UniformBuffer* buffer) = 0;
+    virtual PixelBuffer* CreatePixelBuffer() = 0;
+    virtual uint32_t ReleasePixelBuffer(PixelBuffer** buffer) = 0;
+    virtual ShaderLibrary* CreateShaderLibrary() = 0;
+    virtual uint32_t ReleaseShaderLibrary(ShaderLibrary** library) = 0;
+    virtual ShaderProgram* CreateShaderProgram() = 0;
+    virtual uint32_t ReleaseShaderProgram(ShaderProgram** program) = 0;
+    virtual ResultCode BindShaderProgram(ShaderProgram* program) = 0;  // null unbinds
+    virtual ShaderProgram* GetBoundShaderProgram() = 0;
+    virtual Texture* CreateTexture() = 0;
+    virtual uint32_t ReleaseTexture(Texture** texture) = 0;
+    virtual ResultCode BindTexture(Texture* texture, int32_t ignored, int32_t unit) = 0;  // units 0 to 15
+    virtual Framebuffer* CreateFramebuffer() = 0;
+    virtual uint32_t ReleaseFramebuffer(Framebuffer** framebuffer) = 0;
+    virtual ResultCode BindFramebuffer(Framebuffer* framebuffer) = 0;  // null binds the window
+    virtual Framebuffer* GetBoundFramebuffer() = 0;
+
+    // --- drawing with what is bound ---
+    virtual ResultCode DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) = 0;
+    virtual ResultCode DrawIndexedPrimitives(PrimitiveType type, int32_t count, uint64_t indexByteOffset,
+                                             int32_t baseVertex) = 0;
+    virtual FenceSync* CreateFenceSync() = 0;
+    virtual uint32_t ReleaseFenceSync(FenceSync** fence) = 0;
+
+    // --- copies and readback ---
+    virtual ResultCode CopyFramebuffer(uint32_t buffer, Texture* destination) = 0;
+    // Reads a rectangle of the current read framebuffer as float RGBA (width * height * 4 floats).
+    virtual ResultCode ReadPixels(uint32_t bufferId, int32_t x, int32_t y, int32_t width, int32_t height,
+                                  float* rgba) = 0;
+    virtual ResultCode CopyTextureToBuffer(Texture* source, PixelBuffer* destination, uint64_t byteOffset) = 0;
+    virtual uint32_t CopyBufferToTexture(PixelBuffer* source, uint64_t byteOffset, Texture* destination) = 0;
+
+    // --- compute ---
+    virtual ResultCode SyncPreCompute() = 0;  // orders GL work before the next kernels
+    virtual uint32_t SyncPostCompute() = 0;   // orders kernels before the next GL work
+    virtual ComputeProgram* CreateComputeProgram() = 0;
+    virtual ResultCode ReleaseComputeProgram(ComputeProgram** program) = 0;
+    virtual ResultCode ExecuteComputeKernel(ComputeKernel* kernel, uint32_t workDim,
+                                            const size_t* globalWorkSize, const size_t* localWorkSize) = 0;
+    virtual ComputeBuffer* CreateComputeBuffer() = 0;
+    virtual ResultCode ReleaseComputeBuffer(ComputeBuffer** buffer) = 0;
+    virtual ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,
+                                         size_t destinationOffset, size_t size) = 0;
+};
+
+// The library's only export. Returns a new context, current on the calling thread, or null (type 2, or
+// creation failed; the reason has been reported). The host owns the result and deletes it.
+VINDRA_API Context* CreateContext(ContextInitData& init);
+
+}  // namespace vindra
+
+#endif  // VINDRA_CONTEXT_H

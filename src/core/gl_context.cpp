@@ -1,0 +1,218 @@
+// GlContext: identity, device queries, video memory, the context's own GL objects and its lifecycle.
+#include "core/gl_context.h"
+
+#include <GL/glew.h>
+
+#include <cstdio>
+#include <cstring>
+#include <initializer_list>
+
+#include "core/current_context.h"
+
+namespace vindra {
+
+namespace {
+
+// "OpenCL: Unknown" and its NUL: what ComputeVersion answers without a usable OpenCL device.
+constexpr const char kUnknownComputeVersion[] = "OpenCL: Unknown";
+
+// Copies a GL string into the host's buffer, truncating and always terminating.
+void CopyTruncated(void* data, size_t size, const char* text) {
+    char* out = static_cast<char*>(data);
+    std::strncpy(out, text, size);
+    out[size - 1] = '\0';
+}
+
+GpuVendor VendorFromString(const char* vendor, GpuVendor unknown) {
+    if (vendor == nullptr) return unknown;
+    if (std::strncmp(vendor, "NVIDIA", 6) == 0) return GpuVendor::Nvidia;
+    if (std::strncmp(vendor, "AMD", 3) == 0 || std::strncmp(vendor, "ATI", 3) == 0) return GpuVendor::Amd;
+    if (std::strncmp(vendor, "Apple", 5) == 0) return GpuVendor::Apple;
+    if (std::strncmp(vendor, "Intel", 5) == 0) return GpuVendor::Intel;
+    return unknown;
+}
+
+// Reads a GL_NVX_gpu_memory_info counter (KiB) as bytes; 0 when the extension is absent or the query
+// raised a GL error. The error is taken, not reported: the query only decides between fall-backs.
+int64_t ReadNvxMemory(GLenum counter) {
+    if (!GLEW_NVX_gpu_memory_info) return 0;
+    GLint kib = 0;
+    glGetIntegerv(counter, &kib);
+    if (glGetError() != GL_NO_ERROR) return 0;
+    return static_cast<int64_t>(kib) * 1024;
+}
+
+}  // namespace
+
+GlContext::~GlContext() {
+    // Platform classes delete these while their own GL context is current and zero them; anything left
+    // here was made on the GL context current now.
+    DeleteGlObjects();
+    if (currentContext == this) currentContext = nullptr;
+}
+
+void GlContext::CopyName(const char* source) {
+    if (source == nullptr) return;
+    std::strncpy(name, source, kNameCapacity - 1);
+    name[kNameCapacity - 1] = '\0';
+}
+
+bool GlContext::Init(ContextInitData& init) {
+    CopyName(init.name);
+    return true;
+}
+
+const char* GlContext::GetName() { return name; }
+bool GlContext::ReservedQuery3() { return true; }
+bool GlContext::ReservedQuery10() { return false; }
+bool GlContext::ReservedQuery16() { return false; }
+uint64_t GlContext::ReservedQuery17() { return 0; }
+
+uint32_t GlContext::MakeCurrent() {
+    currentContext = this;
+    return 0;
+}
+
+uint32_t GlContext::ClearCurrent() {
+    currentContext = nullptr;
+    return 0;
+}
+
+void GlContext::SetClient(Context* newClient) { client = newClient; }
+
+uint32_t GlContext::SwapBuffers(bool withClient) {
+    if (withClient && client != nullptr) return client->SwapBuffers(withClient);
+    return 0;
+}
+
+bool GlContext::IsBackBufferPreserved() { return false; }
+bool GlContext::JoinSwapGroup(uint32_t) { return false; }
+bool GlContext::BindSwapBarrier(uint32_t, uint32_t) { return false; }
+
+void GlContext::SetUpGlObjects() {
+    gpuVendor = VendorFromString(reinterpret_cast<const char*>(glGetString(GL_VENDOR)), gpuVendor);
+
+    GLint profileMask = 0;
+    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profileMask);
+    // Core profile has no default vertex array; this one also stands in for vertex arrays of other contexts.
+    if (profileMask & GL_CONTEXT_CORE_PROFILE_BIT) {
+        glGenVertexArrays(1, &ownVao);
+        glBindVertexArray(ownVao);
+    }
+    glGenFramebuffers(1, &spareFbo[0]);
+    glGenFramebuffers(1, &spareFbo[1]);
+    glGenFramebuffers(1, &copyFbo);
+
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+}
+
+void GlContext::DeleteGlObjects() {
+    if (ownVao != 0) glDeleteVertexArrays(1, &ownVao);
+    for (uint32_t& fbo : spareFbo)
+        if (fbo != 0) glDeleteFramebuffers(1, &fbo);
+    if (copyFbo != 0) glDeleteFramebuffers(1, &copyFbo);
+    ownVao = 0;
+    spareFbo[0] = spareFbo[1] = 0;
+    copyFbo = 0;
+}
+
+ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) {
+    ResultCode result = ResultCode::InvalidValue;
+    size_t needed = 0;
+
+    // Writes `count` integers of glGetIntegerv(names[i]) when the buffer holds them.
+    auto integers = [&](std::initializer_list<GLenum> names) {
+        needed = names.size() * sizeof(GLint);
+        if (size < needed || data == nullptr) return;
+        GLint* out = static_cast<GLint*>(data);
+        for (GLenum name : names) glGetIntegerv(name, out++);
+        result = ResultCode::Success;
+    };
+    // Handle queries write a null handle first; the handle itself comes with the compute state.
+    auto handle = [&](void* value) {
+        needed = sizeof(void*);
+        if (data == nullptr) return;
+        std::memcpy(data, &value, sizeof value);
+        if (value != nullptr) result = ResultCode::Success;
+    };
+    auto videoMemory = [&](int64_t bytes) {
+        needed = sizeof(uint64_t);
+        if (size < needed || data == nullptr) return;
+        uint64_t value = static_cast<uint64_t>(bytes);
+        std::memcpy(data, &value, sizeof value);
+        if (value != 0) result = ResultCode::Success;
+    };
+
+    // Compute queries answer as for a context without compute state until OpenCL is wired in: the
+    // compute state is never set yet.
+    switch (query) {
+        case ContextInfo::MaxTextureSize: integers({GL_MAX_TEXTURE_SIZE}); break;
+        case ContextInfo::MaxTextureImageUnits: integers({GL_MAX_TEXTURE_IMAGE_UNITS}); break;
+        case ContextInfo::ColorBits: integers({GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS}); break;
+        case ContextInfo::Samples: integers({GL_SAMPLES}); break;
+        case ContextInfo::MaxSamples: integers({GL_MAX_SAMPLES}); break;
+        case ContextInfo::Renderer: {
+            const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+            if (renderer == nullptr) break;
+            needed = std::strlen(renderer) + 1;
+            if (size > 0 && data != nullptr) {
+                CopyTruncated(data, size, renderer);
+                result = ResultCode::Success;
+            }
+            break;
+        }
+        case ContextInfo::Version: {
+            const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+            if (version == nullptr) break;
+            needed = std::strlen(version) + 8;  // "OpenGL " and the NUL
+            if (size > 0 && data != nullptr) {
+                std::snprintf(static_cast<char*>(data), size, "OpenGL %s", version);
+                result = ResultCode::Success;
+            }
+            break;
+        }
+        case ContextInfo::ComputeVersion:
+            needed = sizeof kUnknownComputeVersion;
+            if (size > 0 && data != nullptr) {
+                std::snprintf(static_cast<char*>(data), size, "%s", kUnknownComputeVersion);
+                result = ResultCode::Success;
+            }
+            break;
+        case ContextInfo::ComputeQueue:
+        case ContextInfo::ComputeContext:
+        case ContextInfo::ComputePlatform:
+        case ContextInfo::ComputeDevice: handle(nullptr); break;
+        case ContextInfo::ComputeLocalMemSize: needed = sizeof(uint64_t); break;
+        case ContextInfo::ComputeUnits: needed = sizeof(int32_t); break;
+        case ContextInfo::ComputeDeviceName: break;
+        case ContextInfo::TessellationSupport:
+            needed = 1;
+            if (size >= 1 && data != nullptr) {
+                *static_cast<uint8_t*>(data) = GLEW_ARB_tessellation_shader ? 1 : 0;
+                result = ResultCode::Success;
+            }
+            break;
+        case ContextInfo::TotalVideoMemory: videoMemory(GetTotalVideoMemory()); break;
+        case ContextInfo::AvailableVideoMemory: videoMemory(GetAvailableVideoMemory()); break;
+        case ContextInfo::Extension:
+            if (data != nullptr && glewGetExtension(static_cast<const char*>(data))) result = ResultCode::Success;
+            break;
+        default: break;  // unknown query: InvalidValue, size 0
+    }
+
+    if (sizeRet != nullptr) *sizeRet = needed;
+    return result;
+}
+
+int64_t GlContext::GetTotalVideoMemory() {
+    if (videoMemoryCache != 0) return videoMemoryCache;
+    int64_t bytes = ReadNvxMemory(GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX);
+    if (bytes != 0) videoMemoryCache = bytes;
+    // The OpenCL step (global memory of the compute device) joins with the compute state.
+    return bytes;
+}
+
+int64_t GlContext::GetAvailableVideoMemory() { return ReadNvxMemory(GL_GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX); }
+
+}  // namespace vindra

@@ -1,0 +1,162 @@
+// GlContext: the OpenGL state that every operation shares, and every operation that does not depend
+// on the window system. The platform classes (GlxContext, WglContext) derive from it.
+#ifndef VINDRA_SRC_CORE_GL_CONTEXT_H
+#define VINDRA_SRC_CORE_GL_CONTEXT_H
+
+#include <cstdint>
+
+#include "vindra/context.h"
+
+struct ClState;
+
+namespace vindra {
+
+class GlVertexArray;
+class GlIndexBuffer;
+class GlShaderProgram;
+class GlTexture;
+class GlFramebuffer;
+
+// Keeps no copy of render state: every setter reaches GL on every call.
+class BaseContext : public Context {};
+
+class GlContext : public BaseContext {
+public:
+    static constexpr int kNameCapacity = 32;  // 31 characters and the NUL
+    static constexpr int kTextureUnits = 16;
+    static constexpr uint32_t kNoIndexType = 0x0500;  // GL_INVALID_ENUM: no index buffer bound yet
+
+    GlContext() = default;
+    GlContext(const GlContext&) = delete;
+    GlContext& operator=(const GlContext&) = delete;
+    ~GlContext() override;
+
+    const char* GetName() override;
+    bool ReservedQuery3() override;
+    ResultCode GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) override;
+    uint32_t MakeCurrent() override;
+    uint32_t ClearCurrent() override;
+    bool ReservedQuery10() override;
+    void SetClient(Context* client) override;
+    uint32_t SwapBuffers(bool withClient) override;
+    bool IsBackBufferPreserved() override;
+    bool JoinSwapGroup(uint32_t group) override;
+    bool BindSwapBarrier(uint32_t group, uint32_t barrier) override;
+    bool ReservedQuery16() override;
+    uint64_t ReservedQuery17() override;
+    uint32_t Flush() override;
+    uint32_t Finish() override;
+
+    ResultCode SetViewPort(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    ResultCode GetViewPort(int32_t* x, int32_t* y, int32_t* width, int32_t* height) override;
+    ResultCode EnableScissor(bool enable) override;
+    bool IsScissorEnabled() override;
+    ResultCode SetScissorRect(int32_t x, int32_t y, int32_t width, int32_t height) override;
+    ResultCode GetScissorRect(int32_t* x, int32_t* y, int32_t* width, int32_t* height) override;
+    ResultCode EnableDepthTest(bool enable) override;
+    ResultCode SetDepthMask(bool write) override;
+    ResultCode SetDepthFunc(CompareFunc func) override;
+    ResultCode EnableStencilTest(bool enable) override;
+    ResultCode SetStencilFunc(CompareFunc func, int32_t reference, uint32_t mask) override;
+    ResultCode SetStencilOp(StencilOp stencilFail, StencilOp depthFail, StencilOp depthPass) override;
+    ResultCode SetColorMask(bool red, bool green, bool blue, bool alpha) override;
+    ResultCode EnableBlend(bool enable) override;
+    ResultCode SetBlendEquation(BlendEquation rgb, BlendEquation alpha) override;
+    ResultCode SetBlendFunc(BlendFactor srcRgb, BlendFactor dstRgb, BlendFactor srcAlpha,
+                            BlendFactor dstAlpha) override;
+    ResultCode SetBlendColor(const float rgba[4]) override;
+    ResultCode SetTriangleFillMode(FillMode mode) override;
+    ResultCode EnableClipDistance(uint32_t index, bool enable) override;
+    ResultCode SetPatchParameter(PatchParameter name, const int32_t* values) override;
+    ResultCode Clear(uint32_t clearFlags, const float color[4], double depth, int32_t stencil) override;
+
+    VertexBuffer* CreateVertexBuffer() override;
+    uint32_t ReleaseVertexBuffer(VertexBuffer** buffer) override;
+    VertexArray* CreateVertexArray() override;
+    uint32_t ReleaseVertexArray(VertexArray** array) override;
+    ResultCode BindVertexArray(VertexArray* array) override;
+    IndexBuffer* CreateIndexBuffer() override;
+    uint32_t ReleaseIndexBuffer(IndexBuffer** buffer) override;
+    ResultCode BindIndexBuffer(IndexBuffer* buffer) override;
+    UniformBuffer* CreateUniformBuffer() override;
+    uint32_t ReleaseUniformBuffer(UniformBuffer** buffer) override;
+    ResultCode BindUniformBuffer(UniformBuffer* buffer, int32_t ignored, uint32_t bindingPoint) override;
+    ResultCode UnBindUniformBuffer(UniformBuffer* buffer) override;
+    PixelBuffer* CreatePixelBuffer() override;
+    uint32_t ReleasePixelBuffer(PixelBuffer** buffer) override;
+    ShaderLibrary* CreateShaderLibrary() override;
+    uint32_t ReleaseShaderLibrary(ShaderLibrary** library) override;
+    ShaderProgram* CreateShaderProgram() override;
+    uint32_t ReleaseShaderProgram(ShaderProgram** program) override;
+    ResultCode BindShaderProgram(ShaderProgram* program) override;
+    ShaderProgram* GetBoundShaderProgram() override;
+    Texture* CreateTexture() override;
+    uint32_t ReleaseTexture(Texture** texture) override;
+    ResultCode BindTexture(Texture* texture, int32_t ignored, int32_t unit) override;
+    Framebuffer* CreateFramebuffer() override;
+    uint32_t ReleaseFramebuffer(Framebuffer** framebuffer) override;
+    ResultCode BindFramebuffer(Framebuffer* framebuffer) override;
+    Framebuffer* GetBoundFramebuffer() override;
+    ResultCode DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) override;
+    ResultCode DrawIndexedPrimitives(PrimitiveType type, int32_t count, uint64_t indexByteOffset,
+                                     int32_t baseVertex) override;
+    FenceSync* CreateFenceSync() override;
+    uint32_t ReleaseFenceSync(FenceSync** fence) override;
+    ResultCode CopyFramebuffer(uint32_t buffer, Texture* destination) override;
+    ResultCode ReadPixels(uint32_t bufferId, int32_t x, int32_t y, int32_t width, int32_t height,
+                          float* rgba) override;
+    ResultCode CopyTextureToBuffer(Texture* source, PixelBuffer* destination, uint64_t byteOffset) override;
+    uint32_t CopyBufferToTexture(PixelBuffer* source, uint64_t byteOffset, Texture* destination) override;
+    ResultCode SyncPreCompute() override;
+    uint32_t SyncPostCompute() override;
+    ComputeProgram* CreateComputeProgram() override;
+    ResultCode ReleaseComputeProgram(ComputeProgram** program) override;
+    ResultCode ExecuteComputeKernel(ComputeKernel* kernel, uint32_t workDim, const size_t* globalWorkSize,
+                                    const size_t* localWorkSize) override;
+    ComputeBuffer* CreateComputeBuffer() override;
+    ResultCode ReleaseComputeBuffer(ComputeBuffer** buffer) override;
+    ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,
+                                 size_t destinationOffset, size_t size) override;
+
+    // Operations GlContext adds (slots 86 to 88).
+    virtual bool Init(ContextInitData& init);     // copies the name; platform classes make the GL context
+    virtual int64_t GetTotalVideoMemory();        // bytes, 0 when nothing can be learned
+    virtual int64_t GetAvailableVideoMemory();    // bytes, 0 without GL_NVX_gpu_memory_info
+
+    GpuVendor GetGpuVendor() const { return gpuVendor; }
+    uint32_t GetOwnVao() const { return ownVao; }
+    ClState* GetClState() const { return clState; }
+    // Tests drive the vendor-specific paths on drivers of another vendor.
+    void SetGpuVendorForTesting(GpuVendor vendor) { gpuVendor = vendor; }
+
+protected:
+    // Records the GL vendor, makes the context's own vertex array (core profile) and framebuffer
+    // objects and sets pixel alignment 1. Runs on a freshly made-current GL context.
+    void SetUpGlObjects();
+    // Deletes the names SetUpGlObjects made and zeroes them. Call only while this context's GL context
+    // is current on the calling thread: the names mean other objects in any other GL context.
+    void DeleteGlObjects();
+    void CopyName(const char* source);
+
+    char name[kNameCapacity] = {};
+    Context* client = nullptr;
+    bool explicitInteropSync = true;
+    bool interopSyncPending = true;
+    ClState* clState = nullptr;
+    bool ownsClState = false;
+    int64_t videoMemoryCache = 0;
+    GpuVendor gpuVendor = GpuVendor::Other;
+    uint32_t indexType = kNoIndexType;
+    uint32_t ownVao = 0;
+    uint32_t spareFbo[2] = {0, 0};
+    uint32_t copyFbo = 0;
+    GlVertexArray* boundVertexArray = nullptr;
+    GlIndexBuffer* boundIndexBuffer = nullptr;
+    GlFramebuffer* boundFramebuffer = nullptr;
+    GlShaderProgram* boundShaderProgram = nullptr;
+    GlTexture* boundTextures[kTextureUnits] = {};
+};
+
+}  // namespace vindra
+
+#endif

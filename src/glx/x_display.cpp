@@ -1,0 +1,73 @@
+#include "glx/x_display.h"
+
+#include "core/log_message.h"
+
+using vindra::LogMessage;
+using vindra::MessageLevel;
+
+namespace {
+
+Display* processDisplay = nullptr;
+int (*previousHandler)(Display*, XErrorEvent*) = nullptr;
+thread_local XErrorTrap* activeTrap = nullptr;
+thread_local int lastXError = 0;
+
+// "GLX: X error ..." on its own, or as the detail line under the message of the step that failed.
+void ReportXError(Display* display, const XErrorEvent& event, MessageLevel level, const char* lead) {
+    char text[128] = "unknown";
+    XGetErrorText(display, event.error_code, text, sizeof text);
+    LogMessage(level, "%sX error %d (%s) in request %d.%d", lead, event.error_code, text, event.request_code,
+               event.minor_code);
+}
+
+}  // namespace
+
+// X errors of our display never end the process: inside a trap they are the trap's, outside they are
+// reported. Errors of the host's own connections go to whatever handler was there before us.
+int HandleXError(Display* display, XErrorEvent* event) {
+    if (display != processDisplay) return previousHandler ? previousHandler(display, event) : 0;
+    lastXError = event->error_code;
+    if (activeTrap != nullptr) {
+        if (!activeTrap->caught) {
+            activeTrap->first = *event;
+            activeTrap->caught = true;
+        }
+        return 0;
+    }
+    ReportXError(display, *event, MessageLevel::Error, "GLX: ");
+    return 0;
+}
+
+Display* GetProcessDisplay() {
+    if (processDisplay != nullptr) return processDisplay;
+    XInitThreads();
+    processDisplay = XOpenDisplay(nullptr);
+    if (processDisplay == nullptr) {
+        LogMessage(MessageLevel::Error, "GLX: Failed to open X display");
+        return nullptr;
+    }
+    previousHandler = XSetErrorHandler(HandleXError);
+    return processDisplay;
+}
+
+XErrorTrap::XErrorTrap() : outer(activeTrap) {
+    // Errors of earlier requests belong to whoever made them, not to this trap.
+    if (processDisplay != nullptr) XSync(processDisplay, False);
+    activeTrap = this;
+}
+
+XErrorTrap::~XErrorTrap() {
+    Sync();
+    activeTrap = outer;
+}
+
+int XErrorTrap::Sync() {
+    if (processDisplay != nullptr) XSync(processDisplay, False);
+    return caught ? first.error_code : 0;
+}
+
+void XErrorTrap::ReportCaught() const {
+    if (caught) ReportXError(processDisplay, first, MessageLevel::Continuation, "    : ");
+}
+
+int LastXError() { return lastXError; }
