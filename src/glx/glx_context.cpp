@@ -28,17 +28,15 @@ struct ConfigRequest {
     bool bits8;
 };
 
-std::vector<int> ConfigAttributes(const ConfigRequest& request, bool swapExchange) {
+// swapMethod: GLX_SWAP_COPY_OML, GLX_SWAP_EXCHANGE_OML, or 0 for any.
+std::vector<int> ConfigAttributes(const ConfigRequest& request, int swapMethod) {
     std::vector<int> list = {
         GLX_X_RENDERABLE,  True,
         GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
         GLX_DOUBLEBUFFER,  True,
         GLX_DEPTH_SIZE,    24,
     };
-    if (GLXEW_OML_swap_method) {
-        list.push_back(GLX_SWAP_METHOD_OML);
-        list.push_back(swapExchange ? GLX_SWAP_EXCHANGE_OML : GLX_SWAP_COPY_OML);
-    }
+    if (swapMethod != 0) list.insert(list.end(), {GLX_SWAP_METHOD_OML, swapMethod});
     auto colour = [&list](int red, int green, int blue, int alpha) {
         list.insert(list.end(), {GLX_RED_SIZE, red, GLX_GREEN_SIZE, green, GLX_BLUE_SIZE, blue, GLX_ALPHA_SIZE, alpha});
     };
@@ -154,24 +152,44 @@ bool GlxContext::Init(ContextInitData& init) {
 
 bool GlxContext::ChooseConfig(const ContextInitData& init, int screen, VisualID windowVisual) {
     ConfigRequest request{init.multisample, init.floatColor, init.deepColor, init.deepColor, true};
+    int swapMethod = GLXEW_OML_swap_method ? (swapExchange ? GLX_SWAP_EXCHANGE_OML : GLX_SWAP_COPY_OML) : 0;
     for (;;) {
-        std::vector<int> attributes = ConfigAttributes(request, swapExchange);
-        int count = 0;
-        GLXFBConfig* configs = glXChooseFBConfig(display, screen, attributes.data(), &count);
-        // With a host window only configurations of the window's own visual can draw to it.
-        for (int i = 0; configs != nullptr && i < count && fbConfig == nullptr; ++i) {
-            int visual = 0;
-            glXGetFBConfigAttrib(display, configs[i], GLX_VISUAL_ID, &visual);
-            if (visual != 0 && (windowVisual == 0 || static_cast<VisualID>(visual) == windowVisual))
-                fbConfig = configs[i];
+        fbConfig = FindConfig(ConfigAttributes(request, swapMethod), screen, windowVisual);
+        // Some drivers (Mesa's software rasteriser) offer no exchange configurations at all: the swap
+        // method is then a preference, not a reason to fail, and the context reports what it got.
+        if (fbConfig == nullptr && swapMethod != 0) {
+            fbConfig = FindConfig(ConfigAttributes(request, 0), screen, windowVisual);
+            if (fbConfig != nullptr) {
+                LogMessage(MessageLevel::Warning, "GLX failed to find pixel format with %s swap method",
+                           swapExchange ? "exchange" : "copy");
+                swapMethod = 0;
+            }
         }
-        if (configs != nullptr) XFree(configs);
-        if (fbConfig != nullptr) {
-            renderType = request.floatColor ? GLX_RGBA_FLOAT_TYPE_ARB : GLX_RGBA_TYPE;
-            return true;
-        }
+        if (fbConfig != nullptr) break;
         if (!DropOneRequest(request)) return false;  // the plain attempt failed: silently
     }
+    renderType = request.floatColor ? GLX_RGBA_FLOAT_TYPE_ARB : GLX_RGBA_TYPE;
+    if (GLXEW_OML_swap_method) {
+        int method = 0;
+        glXGetFBConfigAttrib(display, fbConfig, GLX_SWAP_METHOD_OML, &method);
+        swapExchange = method != GLX_SWAP_COPY_OML;  // only a copy swap keeps the back buffer
+    }
+    return true;
+}
+
+// The first configuration that matches `attributes` and can draw to the window (with a host window,
+// only those of the window's own visual can).
+GLXFBConfig GlxContext::FindConfig(const std::vector<int>& attributes, int screen, VisualID windowVisual) {
+    int count = 0;
+    GLXFBConfig* configs = glXChooseFBConfig(display, screen, attributes.data(), &count);
+    GLXFBConfig found = nullptr;
+    for (int i = 0; configs != nullptr && i < count && found == nullptr; ++i) {
+        int visual = 0;
+        glXGetFBConfigAttrib(display, configs[i], GLX_VISUAL_ID, &visual);
+        if (visual != 0 && (windowVisual == 0 || static_cast<VisualID>(visual) == windowVisual)) found = configs[i];
+    }
+    if (configs != nullptr) XFree(configs);
+    return found;
 }
 
 // Without frame-buffer configurations: the request's colour, samples, version and profile are ignored.

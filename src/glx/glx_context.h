@@ -7,6 +7,8 @@
 #include <GL/glew.h>
 #include <GL/glxew.h>
 
+#include <vector>
+
 #include "core/gl_context.h"
 
 // Runs the once-per-process bootstrap on a hidden dummy window: a legacy GLX context on which GLEW
@@ -41,6 +43,7 @@ public:
 
 private:
     bool ChooseConfig(const vindra::ContextInitData& init, int screen, VisualID windowVisual);
+    GLXFBConfig FindConfig(const std::vector<int>& attributes, int screen, VisualID windowVisual);
     bool ChooseLegacyVisual(int screen);
     bool CreateHeadlessWindow(int screen);
     GLXContext CreateGlContext(GLXContext share);
@@ -56,7 +59,7 @@ private:
     int32_t majorVersion = 0;
     int32_t minorVersion = 0;
     bool coreProfile = false;
-    bool swapExchange = false;
+    bool swapExchange = false;  // the request, then what the chosen configuration does
     bool ownsWindow = false;  // a headless context's own window, destroyed with the context
 
     Display* display = nullptr;

@@ -1,0 +1,40 @@
+// Collects the messages vindra reports, through tamrik's sink, for assertions on texts and levels.
+#ifndef VINDRA_TESTS_SUPPORT_MESSAGE_CAPTURE_H
+#define VINDRA_TESTS_SUPPORT_MESSAGE_CAPTURE_H
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace vindra_test {
+
+struct Message {
+    int level;
+    std::string text;
+    bool operator==(const Message& other) const { return level == other.level && text == other.text; }
+};
+
+// Installs itself as tamrik's sink for its lifetime (minimum level 0) and restores stderr output after.
+class MessageCapture {
+public:
+    MessageCapture();
+    ~MessageCapture();
+    MessageCapture(const MessageCapture&) = delete;
+    MessageCapture& operator=(const MessageCapture&) = delete;
+
+    std::vector<Message> Take();  // the messages so far, emptying the capture
+    std::vector<Message> Peek() const;
+    bool Contains(int level, const std::string& text) const;
+    void Clear();
+
+private:
+    static void Sink(int level, const char* text, void* user);
+    mutable std::mutex mutex;
+    std::vector<Message> messages;
+};
+
+std::string Describe(const std::vector<Message>& messages);  // one "[level] text" line each
+
+}  // namespace vindra_test
+
+#endif
