@@ -134,10 +134,18 @@ bool GlxContext::Init(ContextInitData& init) {
     if (!chosen) return false;
     if (window == 0 && !CreateHeadlessWindow(screen)) return false;
 
-    glrc = CreateGlContext(share);
-    if (glrc == nullptr) {
-        LogMessage(MessageLevel::Error, "GLX: Failed to create context");
-        return false;
+    {
+        XErrorTrap trap;
+        glrc = CreateGlContext(share);
+        if (trap.Sync() != 0 && glrc != nullptr) {
+            glXDestroyContext(display, glrc);
+            glrc = nullptr;
+        }
+        if (glrc == nullptr) {
+            LogMessage(MessageLevel::Error, "GLX: Failed to create context");
+            trap.ReportCaught();
+            return false;
+        }
     }
     if (!MakeCurrentOnThread()) {
         glXDestroyContext(display, glrc);
@@ -227,23 +235,15 @@ bool GlxContext::CreateHeadlessWindow(int screen) {
     return true;
 }
 
+// Callers hold an XErrorTrap: an unsupported version or profile is an X error, reported (or not)
+// under the caller's own message.
 GLXContext GlxContext::CreateGlContext(GLXContext share) {
-    XErrorTrap trap;  // an unsupported version or profile is an X error, not the end of the process
-    GLXContext context = nullptr;
-    if (legacyPath) {
-        context = glXCreateContext(display, &legacyVisual, share, True);
-    } else if (glXCreateContextAttribsARB != nullptr) {
+    if (legacyPath) return glXCreateContext(display, &legacyVisual, share, True);
+    if (glXCreateContextAttribsARB != nullptr) {
         std::vector<int> attributes = ContextAttributes(coreProfile, majorVersion, minorVersion);
-        context = glXCreateContextAttribsARB(display, fbConfig, share, True, attributes.data());
-    } else {
-        context = glXCreateNewContext(display, fbConfig, renderType, share, True);
+        return glXCreateContextAttribsARB(display, fbConfig, share, True, attributes.data());
     }
-    if (trap.Sync() != 0) {
-        trap.ReportCaught();
-        if (context != nullptr) glXDestroyContext(display, context);
-        return nullptr;
-    }
-    return context;
+    return glXCreateNewContext(display, fbConfig, renderType, share, True);
 }
 
 GlxContext::~GlxContext() {
@@ -274,8 +274,17 @@ GlxContext::~GlxContext() {
     }
 }
 
+// Reports nothing when no GL context can be made: the caller learns it from the null result.
 Context* GlxContext::CreateSharedContext() {
-    GLXContext sharedGlrc = CreateGlContext(glrc);
+    GLXContext sharedGlrc = nullptr;
+    {
+        XErrorTrap trap;
+        sharedGlrc = CreateGlContext(glrc);
+        if (trap.Sync() != 0 && sharedGlrc != nullptr) {
+            glXDestroyContext(display, sharedGlrc);
+            sharedGlrc = nullptr;
+        }
+    }
     if (sharedGlrc == nullptr) return nullptr;
 
     GlxContext* shared = new GlxContext;
