@@ -5,6 +5,7 @@
 
 #include "core/current_context.h"
 #include "core/log_message.h"
+#include "glx/context_bindings.h"
 #include "glx/x_display.h"
 
 using vindra::Context;
@@ -256,7 +257,8 @@ GlxContext::~GlxContext() {
         GLXDrawable previousDraw = glXGetCurrentDrawable();
         GLXDrawable previousRead = glXGetCurrentReadDrawable();
         bool wasCurrent = previous == glrc;
-        bool current = wasCurrent || (glXMakeCurrent(display, window, glrc) && trap.Sync() == 0);
+        bool current = wasCurrent || (!context_bindings::IsCurrentElsewhere(this) &&
+                                      glXMakeCurrent(display, window, glrc) && trap.Sync() == 0);
         if (current) DeleteGlObjects();
         // Current on another thread: the names go with the GL context when that thread lets it go.
         ownVao = copyFbo = spareFbo[0] = spareFbo[1] = 0;
@@ -267,6 +269,7 @@ GlxContext::~GlxContext() {
         glXDestroyContext(display, glrc);
         glrc = nullptr;
     }
+    context_bindings::Forget(this);
     if (ownsWindow) {
         XErrorTrap trap;
         if (window != 0) XDestroyWindow(display, window);

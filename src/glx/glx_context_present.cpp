@@ -1,6 +1,7 @@
 // GlxContext: making current, presentation, swap interval and swap groups.
 #include "core/current_context.h"
 #include "core/log_message.h"
+#include "glx/context_bindings.h"
 #include "glx/glx_context.h"
 #include "glx/x_display.h"
 
@@ -9,14 +10,21 @@ using vindra::LogMessage;
 using vindra::MessageLevel;
 
 // Binding a context that is current on another thread is an X error (BadAccess): trapped, reported.
+// Drivers that do not raise it themselves are held to the rule by the library's own record.
 bool GlxContext::MakeCurrentOnThread() {
+    if (context_bindings::IsCurrentElsewhere(this)) {
+        LogMessage(MessageLevel::Error, "GLX: Failed to make context current");
+        return false;
+    }
     XErrorTrap trap;
     bool made = glXMakeCurrent(display, window, glrc) && trap.Sync() == 0;
     if (!made) {
         LogMessage(MessageLevel::Error, "GLX: Failed to make context current");
         trap.ReportCaught();
+        return false;
     }
-    return made;
+    context_bindings::BindToThisThread(this);
+    return true;
 }
 
 uint32_t GlxContext::MakeCurrent() {
@@ -33,6 +41,7 @@ uint32_t GlxContext::ClearCurrent() {
         trap.ReportCaught();
         return 1;
     }
+    context_bindings::ReleaseThisThread();
     currentContext = nullptr;
     return 0;
 }
@@ -47,6 +56,7 @@ bool GlxContext::WithThisContextCurrent(Query query) {
     Display* previousDisplay = glXGetCurrentDisplay();
     GLXDrawable previousDraw = glXGetCurrentDrawable();
     GLXDrawable previousRead = glXGetCurrentReadDrawable();
+    const void* previousBound = context_bindings::BoundToThisThread();
     // Fails while this context is current on another thread; the caller then answers from what it knows.
     if (!MakeCurrentOnThread()) return false;
     query();
@@ -55,6 +65,10 @@ bool GlxContext::WithThisContextCurrent(Query query) {
         glXMakeContextCurrent(previousDisplay, previousDraw, previousRead, previous);
     else
         glXMakeCurrent(display, None, nullptr);
+    if (previousBound != nullptr)
+        context_bindings::BindToThisThread(previousBound);
+    else
+        context_bindings::ReleaseThisThread();
     return true;
 }
 

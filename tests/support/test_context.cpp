@@ -19,7 +19,11 @@ ContextPtr CreateHeadless(const char* name) { return Create(DefaultInit(name)); 
 TestWindow::TestWindow(int width, int height) {
     connection = XOpenDisplay(nullptr);
     if (connection == nullptr) return;
-    window = XCreateSimpleWindow(connection, DefaultRootWindow(connection), 0, 0, width, height, 0, 0, 0);
+    // Side by side, never overlapping: pixels of an obscured window cannot be read back.
+    static int placed = 0;
+    int x = (placed % 8) * 160, y = (placed / 8 % 6) * 160;
+    ++placed;
+    window = XCreateSimpleWindow(connection, DefaultRootWindow(connection), x, y, width, height, 0, 0, 0);
     XMapWindow(connection, window);
     XSync(connection, False);
 }

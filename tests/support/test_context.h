@@ -24,7 +24,8 @@ using ContextPtr = std::unique_ptr<vindra::Context, ContextDeleter>;
 ContextPtr Create(vindra::ContextInitData init);
 ContextPtr CreateHeadless(const char* name = "test");
 
-// A mapped X window on the host's own display connection, as an application would own it.
+// A mapped X window on the host's own display connection, as an application would own it. Windows are
+// placed apart from each other (up to 150x150 pixels each).
 class TestWindow {
 public:
     TestWindow(int width = 64, int height = 64);
