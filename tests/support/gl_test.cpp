@@ -13,7 +13,9 @@ void GlTest::SetUp() {
 }
 
 void GlTest::TearDown() {
-    if (context && expectNoPendingGlError) EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    if (context && expectNoPendingGlError) {
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
     context.reset();
 }
 
