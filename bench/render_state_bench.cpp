@@ -38,18 +38,17 @@ void TimeAlternating(benchmark::State& state, Call call) {
 // vindra side goes through a virtual call, as it does for a host.
 template <typename VindraCall, typename RawCall>
 void RegisterPair(const char* operation, VindraCall vindraCall, RawCall rawCall) {
-    benchmark::RegisterBenchmark(("BM_Vindra/" + std::string(operation)).c_str(),
-                                 [vindraCall](benchmark::State& state) {
-                                     TimeAlternating(state, [&](bool odd) {
-                                         return static_cast<uint32_t>(vindraCall(*context, odd));
-                                     });
-                                 });
-    benchmark::RegisterBenchmark(("BM_Raw/" + std::string(operation)).c_str(), [rawCall](benchmark::State& state) {
-        TimeAlternating(state, [&](bool odd) {
-            rawCall(odd);
-            return static_cast<uint32_t>(glGetError());
-        });
-    });
+    vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
+        ("BM_Vindra/" + std::string(operation)).c_str(), [vindraCall](benchmark::State& state) {
+            TimeAlternating(state, [&](bool odd) { return static_cast<uint32_t>(vindraCall(*context, odd)); });
+        }));
+    vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
+        ("BM_Raw/" + std::string(operation)).c_str(), [rawCall](benchmark::State& state) {
+            TimeAlternating(state, [&](bool odd) {
+                rawCall(odd);
+                return static_cast<uint32_t>(glGetError());
+            });
+        }));
 }
 
 void Capability(GLenum capability, bool enable) {
@@ -65,7 +64,8 @@ constexpr int32_t kPatchVertices[2] = {3, 4};
 void RegisterAll() {
     // Setters, in the order of the interface.
     RegisterPair(
-        "SetViewPort", [](Context& c, bool odd) { return odd ? c.SetViewPort(1, 1, 255, 255) : c.SetViewPort(0, 0, 256, 256); },
+        "SetViewPort",
+        [](Context& c, bool odd) { return odd ? c.SetViewPort(1, 1, 255, 255) : c.SetViewPort(0, 0, 256, 256); },
         [](bool odd) { odd ? glViewport(1, 1, 255, 255) : glViewport(0, 0, 256, 256); });
     RegisterPair(
         "EnableScissor", [](Context& c, bool odd) { return c.EnableScissor(odd); },
@@ -122,7 +122,8 @@ void RegisterAll() {
         [](Context& c, bool odd) {
             return odd ? c.SetBlendFunc(BlendFactor::SrcAlpha, BlendFactor::OneMinusSrcAlpha, BlendFactor::One,
                                         BlendFactor::Zero)
-                       : c.SetBlendFunc(BlendFactor::One, BlendFactor::One, BlendFactor::SrcAlpha, BlendFactor::DstAlpha);
+                       : c.SetBlendFunc(BlendFactor::One, BlendFactor::One, BlendFactor::SrcAlpha,
+                                        BlendFactor::DstAlpha);
         },
         [](bool odd) {
             odd ? glBlendFuncSeparate(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_ONE, GL_ZERO)

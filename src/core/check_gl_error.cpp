@@ -1,14 +1,12 @@
 #include "core/check_gl_error.h"
 
-#include <GL/glew.h>
-
 #include "core/log_message.h"
 
 namespace vindra {
 
-ResultCode CheckGlError(const char* operation) {
+ResultCode ReportGlErrors(const char* operation, GLenum error) {
     ResultCode result = ResultCode::Success;
-    for (GLenum error = glGetError(); error != GL_NO_ERROR; error = glGetError()) {
+    for (; error != GL_NO_ERROR; error = glGetError()) {
         switch (error) {
             case GL_INVALID_ENUM:
                 LogMessage(MessageLevel::Error, "%s: GL_INVALID_ENUM", operation);

@@ -126,6 +126,9 @@ public:
     GpuVendor GetGpuVendor() const { return gpuVendor; }
     uint32_t GetOwnVao() const { return ownVao; }
     ClState* GetClState() const { return clState; }
+    // Index GL type recorded by the last BindIndexBuffer, and the buffer it recorded.
+    uint32_t GetIndexGlType() const { return indexType; }
+    GlIndexBuffer* GetBoundIndexBuffer() const { return boundIndexBuffer; }
     // Tests drive the vendor-specific paths on drivers of another vendor.
     void SetGpuVendorForTesting(GpuVendor vendor) { gpuVendor = vendor; }
 

@@ -25,6 +25,13 @@ ResultCode GetRectangle(GLenum state, int32_t* x, int32_t* y, int32_t* width, in
                         const char* operation) {
     GLint values[4] = {0, 0, 0, 0};
     glGetIntegerv(state, values);
+    if (x != nullptr && y != nullptr && width != nullptr && height != nullptr) {
+        *x = values[0];
+        *y = values[1];
+        *width = values[2];
+        *height = values[3];
+        return CheckGlError(operation);
+    }
     int32_t* outputs[4] = {x, y, width, height};
     bool missing = false;
     for (int i = 0; i < 4; ++i) {

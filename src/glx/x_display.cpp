@@ -27,7 +27,7 @@ void ReportXError(Display* display, const XErrorEvent& event, MessageLevel level
 int HandleXError(Display* display, XErrorEvent* event) {
     if (display != processDisplay) return previousHandler ? previousHandler(display, event) : 0;
     lastXError = event->error_code;
-    if (activeTrap != nullptr) {
+    if (activeTrap != nullptr && event->serial >= activeTrap->firstSerial) {
         if (!activeTrap->caught) {
             activeTrap->first = *event;
             activeTrap->caught = true;
@@ -50,19 +50,20 @@ Display* GetProcessDisplay() {
     return processDisplay;
 }
 
-XErrorTrap::XErrorTrap() : outer(activeTrap) {
-    // Errors of earlier requests belong to whoever made them, not to this trap.
-    if (processDisplay != nullptr) XSync(processDisplay, False);
+XErrorTrap::XErrorTrap() : outer(activeTrap), firstSerial(processDisplay ? NextRequest(processDisplay) : 0) {
     activeTrap = this;
 }
 
+// A trap whose owner already synced sends nothing more; drivers may talk to the server through XCB
+// directly, so Xlib's request counter cannot tell whether anything else went out.
 XErrorTrap::~XErrorTrap() {
-    Sync();
+    if (!synced) Sync();
     activeTrap = outer;
 }
 
 int XErrorTrap::Sync() {
     if (processDisplay != nullptr) XSync(processDisplay, False);
+    synced = true;
     return caught ? first.error_code : 0;
 }
 

@@ -10,6 +10,7 @@ Display* GetProcessDisplay();
 
 // Collects the X errors that the calls made during its lifetime raise on this thread, instead of
 // letting Xlib's default handler end the process. Errors outside any trap are reported at error level.
+// Errors are told apart by request serial, so a trap costs one round trip (its Sync), not two.
 class XErrorTrap {
 public:
     XErrorTrap();
@@ -26,6 +27,8 @@ public:
 private:
     friend int HandleXError(Display*, XErrorEvent*);
     XErrorTrap* outer;
+    unsigned long firstSerial;  // errors of earlier requests are not this trap's
+    bool synced = false;
     XErrorEvent first{};
     bool caught = false;
 };
