@@ -1,7 +1,11 @@
 // vindra-info: creates a context and prints what the device offers.
 //   vindra-info [--window]   headless by default; --window renders to a mapped window of its own
-#include <X11/Xlib.h>
-#undef Success  // Xlib's macro would hide vindra::ResultCode::Success
+#if defined(_WIN32)
+#  include <windows.h>
+#else
+#  include <X11/Xlib.h>
+#  undef Success  // Xlib's macro would hide vindra::ResultCode::Success
+#endif
 
 #include <cinttypes>
 #include <cstdio>
@@ -68,6 +72,36 @@ void PrintDevice(vindra::Context& context) {
         std::printf("%-26s (unknown)\n", "Compute local memory");
 }
 
+// A visible window of the tool's own, as a host would render to.
+struct ShownWindow {
+    vindra::NativeWindow window{};
+#if defined(_WIN32)
+    bool Open() {
+        window = CreateWindowExA(0, "STATIC", "vindra-info", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        return window != nullptr;
+    }
+    ~ShownWindow() {
+        if (window != nullptr) DestroyWindow(window);
+    }
+#else
+    Display* display = nullptr;
+    bool Open() {
+        display = XOpenDisplay(nullptr);
+        if (display == nullptr) return false;
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0, 0);
+        XMapWindow(display, window);
+        XSync(display, False);
+        return true;
+    }
+    ~ShownWindow() {
+        if (display == nullptr) return;
+        XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+#endif
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -77,37 +111,25 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    Display* display = nullptr;
-    Window window = 0;
-    if (withWindow) {
-        display = XOpenDisplay(nullptr);
-        if (display == nullptr) {
-            std::fprintf(stderr, "vindra-info: cannot open the X display (is DISPLAY set?)\n");
-            return 1;
-        }
-        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 320, 240, 0, 0, 0);
-        XMapWindow(display, window);
-        XSync(display, False);
+    ShownWindow shown;
+    if (withWindow && !shown.Open()) {
+        std::fprintf(stderr, "vindra-info: cannot open a window\n");
+        return 1;
     }
 
     vindra::ContextInitData init{};
     init.name = "vindra-info";
     init.type = 1;
-    init.window = window;
+    init.window = shown.window;
     init.clPlatformIndex = -1;
     init.clDeviceIndex = -1;
     vindra::Context* context = vindra::CreateContext(init);
     if (context == nullptr) {
         std::fprintf(stderr, "vindra-info: no context could be created (see the messages above)\n");
-        if (display != nullptr) XCloseDisplay(display);
         return 1;
     }
     std::printf("vindra context \"%s\" (%s)\n", context->GetName(), withWindow ? "window" : "headless");
     PrintDevice(*context);
     delete context;
-    if (display != nullptr) {
-        XDestroyWindow(display, window);
-        XCloseDisplay(display);
-    }
     return 0;
 }

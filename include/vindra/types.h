@@ -6,10 +6,12 @@
 #include <cstdint>
 
 #if defined(_WIN32)
+// Imported without __declspec(dllimport): the import library's thunk serves a function just as well,
+// and the same declaration then also links against the library's objects statically.
 #  if defined(VINDRA_BUILDING_LIBRARY)
 #    define VINDRA_API __declspec(dllexport)
 #  else
-#    define VINDRA_API __declspec(dllimport)
+#    define VINDRA_API
 #  endif
 struct HWND__;
 #else

@@ -1,7 +1,7 @@
 // LogMessage routing and the GL error drain, on a real GL context.
-#include <GL/glew.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
+
+#include <GL/glew.h>
 
 #include <deque>
 
@@ -13,7 +13,11 @@
 
 // Mesa keeps one GL error flag, so two errors are never pending at once on a real driver. This
 // glGetError, which the library's objects linked into this executable call, hands out scripted
-// errors first and then asks the driver.
+// errors first and then asks the driver. (Windows imports glGetError from opengl32.dll, which
+// cannot be replaced this way: the drain test is Linux-only.)
+#if !defined(_WIN32)
+#  include <dlfcn.h>
+#  define VINDRA_SCRIPTED_GL_ERRORS 1
 namespace {
 std::deque<GLenum> scriptedErrors;
 }
@@ -28,6 +32,7 @@ extern "C" GLenum glGetError() {
     static GetError driver = reinterpret_cast<GetError>(dlsym(RTLD_NEXT, "glGetError"));
     return driver();
 }
+#endif
 
 namespace {
 
@@ -66,7 +71,6 @@ protected:
         }
         capture.Clear();
     }
-    void TearDown() override { scriptedErrors.clear(); }
 
     vindra_test::ContextPtr context;
     MessageCapture capture;
@@ -101,6 +105,7 @@ TEST_F(CheckGlErrorTest, OtherErrorsShowTheirValueInFourColumnsAndFail) {
     glDeleteFramebuffers(1, &fbo);
 }
 
+#if defined(VINDRA_SCRIPTED_GL_ERRORS)
 TEST_F(CheckGlErrorTest, DrainsEveryPendingErrorAndAnswersTheLast) {
     scriptedErrors = {GL_INVALID_VALUE, GL_OUT_OF_MEMORY};
     glEnable(0xFFFF);  // and the driver's own, after the scripted ones
@@ -114,5 +119,6 @@ TEST_F(CheckGlErrorTest, DrainsEveryPendingErrorAndAnswersTheLast) {
     EXPECT_EQ(CheckGlError("Test::Stack"), ResultCode::Failed);
     EXPECT_TRUE(capture.Contains(4, "Test::Stack: GL error ( 503)"));
 }
+#endif
 
 }  // namespace

@@ -376,15 +376,6 @@ TEST_F(GlxContextTest, SwapIntervalIsWhatTheDriverReports) {
     EXPECT_TRUE(capture.Take().empty());
 }
 
-// Reads one pixel of a window as the X server holds it after a swap: 0xRRGGBB.
-unsigned long WindowPixel(const vindra_test::TestWindow& window, int x, int y) {
-    XImage* image = XGetImage(window.display(), window.id(), x, y, 1, 1, AllPlanes, ZPixmap);
-    if (image == nullptr) return 0xdeadbeef;
-    unsigned long pixel = XGetPixel(image, 0, 0) & 0xffffff;
-    XDestroyImage(image);
-    return pixel;
-}
-
 TEST_F(GlxContextTest, SwapBuffersPresentsTheClientFirstAndReportsItsFailure) {
     vindra_test::TestWindow mainWindow, clientWindow;
     vindra::ContextInitData init = vindra_test::DefaultInit("client");
@@ -408,8 +399,8 @@ TEST_F(GlxContextTest, SwapBuffersPresentsTheClientFirstAndReportsItsFailure) {
     capture.Clear();  // configuration warnings of the window's visual are not this test's concern
     main->SetClient(client.get());
     EXPECT_EQ(main->SwapBuffers(true), 0u);
-    EXPECT_EQ(WindowPixel(mainWindow, 5, 5), 0xff0000ul);
-    EXPECT_EQ(WindowPixel(clientWindow, 5, 5), 0x0000fful);
+    EXPECT_EQ(mainWindow.Pixel(5, 5), 0xff0000ul);
+    EXPECT_EQ(clientWindow.Pixel(5, 5), 0x0000fful);
     std::vector<Message> swapped = capture.Take();
     EXPECT_TRUE(swapped.empty()) << vindra_test::Describe(swapped);
 

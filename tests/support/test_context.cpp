@@ -1,5 +1,7 @@
 #include "test_context.h"
 
+#include <GL/glew.h>
+
 namespace vindra_test {
 
 vindra::ContextInitData DefaultInit(const char* name) {
@@ -12,17 +14,35 @@ vindra::ContextInitData DefaultInit(const char* name) {
     return init;
 }
 
-ContextPtr Create(vindra::ContextInitData init) { return ContextPtr(vindra::CreateContext(init)); }
+ContextPtr Create(vindra::ContextInitData init) {
+    ContextPtr context(vindra::CreateContext(init));
+#if defined(_WIN32)
+    // GLEW lives inside vindra.dll there: tests calling GL entry points need their own copy resolved.
+    static bool glewReady = false;
+    if (context && !glewReady) glewReady = glewInit() == GLEW_OK;
+#endif
+    return context;
+}
 
 ContextPtr CreateHeadless(const char* name) { return Create(DefaultInit(name)); }
+
+namespace {
+// Side by side, never overlapping: pixels of an obscured window cannot be read back.
+void NextPlace(int* x, int* y) {
+    static int placed = 0;
+    *x = (placed % 8) * 160;
+    *y = (placed / 8 % 6) * 160;
+    ++placed;
+}
+}  // namespace
+
+#if !defined(_WIN32)
 
 TestWindow::TestWindow(int width, int height) {
     connection = XOpenDisplay(nullptr);
     if (connection == nullptr) return;
-    // Side by side, never overlapping: pixels of an obscured window cannot be read back.
-    static int placed = 0;
-    int x = (placed % 8) * 160, y = (placed / 8 % 6) * 160;
-    ++placed;
+    int x = 0, y = 0;
+    NextPlace(&x, &y);
     window = XCreateSimpleWindow(connection, DefaultRootWindow(connection), x, y, width, height, 0, 0, 0);
     XMapWindow(connection, window);
     XSync(connection, False);
@@ -40,5 +60,41 @@ void TestWindow::Destroy() {
         window = 0;
     }
 }
+
+unsigned long TestWindow::Pixel(int x, int y) const {
+    XImage* image = XGetImage(connection, window, x, y, 1, 1, AllPlanes, ZPixmap);
+    if (image == nullptr) return 0xdeadbeef;
+    unsigned long pixel = XGetPixel(image, 0, 0) & 0xffffff;
+    XDestroyImage(image);
+    return pixel;
+}
+
+#else
+
+TestWindow::TestWindow(int width, int height) {
+    int x = 0, y = 0;
+    NextPlace(&x, &y);
+    window = CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
+                             nullptr, GetModuleHandleW(nullptr), nullptr);
+}
+
+TestWindow::~TestWindow() { Destroy(); }
+
+void TestWindow::Destroy() {
+    if (window != nullptr) {
+        DestroyWindow(window);
+        window = nullptr;
+    }
+}
+
+unsigned long TestWindow::Pixel(int x, int y) const {
+    HDC dc = GetDC(window);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    if (colour == CLR_INVALID) return 0xdeadbeef;
+    return (static_cast<unsigned long>(GetRValue(colour)) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+}
+
+#endif
 
 }  // namespace vindra_test

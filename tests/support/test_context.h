@@ -2,9 +2,14 @@
 #ifndef VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
 #define VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
 
-#include <X11/Xlib.h>
-#undef Success
-#undef Always
+#if defined(_WIN32)
+#  include <windows.h>
+#else
+#  include <X11/Xlib.h>
+#  include <X11/Xutil.h>
+#  undef Success
+#  undef Always
+#endif
 
 #include <memory>
 
@@ -20,7 +25,8 @@ struct ContextDeleter {
 };
 using ContextPtr = std::unique_ptr<vindra::Context, ContextDeleter>;
 
-// CreateContext on `init`; null when it failed.
+// CreateContext on `init`; null when it failed. On Windows the first success also initialises the test
+// executable's own GLEW, so that tests can make raw GL calls beyond GL 1.1.
 ContextPtr Create(vindra::ContextInitData init);
 ContextPtr CreateHeadless(const char* name = "test");
 
@@ -33,13 +39,21 @@ public:
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
 
-    Window id() const { return window; }
+    vindra::NativeWindow id() const { return window; }
+    void Destroy();  // destroys the window now, as a host closing it would
+    // Colour of one pixel as the window system shows it, 0xRRGGBB (0xdeadbeef when unreadable).
+    unsigned long Pixel(int x, int y) const;
+
+#if !defined(_WIN32)
     Display* display() const { return connection; }
-    void Destroy();  // destroys the X window now, as a host closing it would
 
 private:
     Display* connection = nullptr;
     Window window = 0;
+#else
+private:
+    HWND window = nullptr;
+#endif
 };
 
 }  // namespace vindra_test
