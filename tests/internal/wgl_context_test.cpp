@@ -268,10 +268,21 @@ TEST_F(WglContextTest, SwapBuffersPresentsAndReportsAFailingClient) {
 
 TEST_F(WglContextTest, SwapMethodsAndSwapGroups) {
     ContextPtr copy = vindra_test::CreateHeadless();
+    ASSERT_TRUE(copy);
+    // Wine on Mesa has no exchange formats; a driver that has them is stood in for by one that
+    // answers the request as if the method were not part of it.
+    ChooserOverride chooser([&chooser](HDC dc, const int* list, const FLOAT* f, UINT max, int* formats, UINT* count) {
+        EXPECT_EQ(Attribute(list, WGL_SWAP_METHOD_ARB), WGL_SWAP_EXCHANGE_ARB);
+        std::vector<int> withoutMethod;
+        for (; list[0] != 0; list += 2)
+            if (list[0] != WGL_SWAP_METHOD_ARB) withoutMethod.insert(withoutMethod.end(), {list[0], list[1]});
+        withoutMethod.insert(withoutMethod.end(), {0, 0});
+        return chooser.RealWithEightBits(dc, withoutMethod.data(), f, max, formats, count);
+    });
     vindra::ContextInitData init = vindra_test::DefaultInit();
     init.swapExchange = true;
     ContextPtr exchange = vindra_test::Create(init);
-    ASSERT_TRUE(copy && exchange);
+    ASSERT_TRUE(exchange);
     EXPECT_TRUE(copy->IsBackBufferPreserved());
     EXPECT_FALSE(exchange->IsBackBufferPreserved());
     if (WGLEW_NV_swap_group) GTEST_SKIP() << "driver has WGL_NV_swap_group";
