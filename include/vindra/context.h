@@ -28,8 +28,10 @@ class Context;
 struct ContextInitData {
     const char* name;         // optional; null leaves the name empty; the first 31 characters are kept
     uint32_t type;            // 2: CreateContext returns null; any other value: a GL context (type 1)
-    NativeWindow window;      // window to render to (Linux: X11 Window id, 0 for a headless context)
-    Context* shareContext;    // optional context of this library whose GL objects and compute state are shared
+    NativeWindow window;      // window to render to (X11 Window id or HWND); 0/null: the library makes a
+                              // hidden window of its own (256x256) for an offscreen context
+    Context* shareContext;    // optional; must be a live context made by this library (CreateContext or
+                              // CreateSharedContext): its GL objects and compute state are shared
     bool deepColor;           // ask for 16 bits per colour channel, 10 bits as first fall-back
     bool floatColor;          // ask for a 16-bit floating-point RGBA format
     uint8_t reserved;         // not read
