@@ -1,0 +1,46 @@
+#include "gl/gl_index_buffer.h"
+
+#include <GL/glew.h>
+
+#include "core/check_gl_error.h"
+#include "core/log_message.h"
+#include "gl/enum_argument.h"
+
+namespace vindra {
+
+GlIndexBuffer::GlIndexBuffer() { target = GL_ELEMENT_ARRAY_BUFFER; }
+
+ResultCode GlIndexBuffer::SetIndexType(IndexType type) {
+    // Checked here so that the type is always valid when a bind translates it.
+    if (!IsValidEnum(type, 2, "GlIndexBuffer::SetIndexType", "IndexType")) return ResultCode::InvalidEnum;
+    indexType = type;
+    return ResultCode::Success;
+}
+
+ResultCode GlIndexBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage newUsage) {
+    return GlBuffer::BufferData(newSize, data, newUsage);
+}
+
+ResultCode GlIndexBuffer::BufferSubData(uint64_t offset, uint64_t length, const void* data) {
+    return GlBuffer::BufferSubData(offset, length, data);
+}
+
+uint32_t GlIndexBuffer::GetIndexGlType() const {
+    return indexType == IndexType::UInt32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+}
+
+ResultCode GlIndexBuffer::Bind() {
+    if (name == 0) {
+        LogMessage(MessageLevel::Error, "GlIndexBuffer::Bind: Buffer not initialized");
+        return ResultCode::InvalidOperation;
+    }
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, name);
+    return CheckGlError("GlIndexBuffer::Bind");
+}
+
+ResultCode GlIndexBuffer::UnBind() {
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    return CheckGlError("GlIndexBuffer::UnBind");
+}
+
+}  // namespace vindra

@@ -1,0 +1,520 @@
+// Shader libraries and programs on real GL: stages, linking, driver logs, the uniform table, uploads,
+// block bindings and the context's program binding, read back with raw GL.
+#include <GL/glew.h>
+
+#include "gl_test.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "gl/gl_shader_library.h"
+#include "gl/gl_shader_program.h"
+#include "tamrik/tamrik.h"
+
+using vindra::GlShaderLibrary;
+using vindra::GlShaderProgram;
+using vindra::ResultCode;
+using vindra::ShaderLibrary;
+using vindra::ShaderProgram;
+using vindra::ShaderStage;
+using vindra::UniformType;
+using vindra_test::Message;
+
+namespace {
+
+constexpr int kCont = 0, kDebug = 1, kError = 4;
+
+const char* const kVertex = "#version 450 core\nvoid main() { gl_Position = vec4(0.0); }\n";
+const char* const kFragment = R"(#version 450 core
+uniform int i1; uniform ivec2 i2; uniform ivec3 i3; uniform ivec4 i4[2];
+uniform float f1; uniform vec2 f2; uniform vec3 f3[4]; uniform vec4 f4;
+uniform mat2 m2; uniform mat3 m3[2]; uniform mat4 m4; uniform sampler2D tex;
+layout(std140) uniform Lights { vec4 light; };
+layout(std140) uniform Material { vec4 tint; };
+out vec4 color;
+void main() {
+    float s = float(i1 + i2.y + i3.z + i4[0].w + i4[1].x) + f1 + f2.y + f4.w + m2[1][1] + m3[0][2][2]
+              + m3[1][0][0] + m4[3][3] + texture(tex, vec2(0.0)).r + light.x + tint.y;
+    for (int i = 0; i < 4; ++i) s += f3[i].x;
+    color = vec4(s);
+}
+)";
+const char* const kBadFragment = "#version 450 core\nout vec4 color;\nvoid main() { color = undeclared; }\n";
+// Compiles, but calls a function that no shader defines: only the link fails.
+const char* const kUnlinkedFragment =
+    "#version 450 core\nvec4 missing();\nout vec4 color;\nvoid main() { color = missing(); }\n";
+
+// One source per stage, in ShaderStage order.
+const char* const kStageSources[] = {
+    kVertex,
+    kFragment,
+    "#version 450 core\nlayout(triangles) in;\nlayout(triangle_strip, max_vertices = 3) out;\n"
+    "void main() { for (int i = 0; i < 3; ++i) { gl_Position = gl_in[i].gl_Position; EmitVertex(); } }\n",
+    "#version 450 core\nlayout(vertices = 3) out;\nvoid main() {\n"
+    "  gl_out[gl_InvocationID].gl_Position = gl_in[gl_InvocationID].gl_Position;\n"
+    "  gl_TessLevelOuter[0] = gl_TessLevelOuter[1] = gl_TessLevelOuter[2] = gl_TessLevelInner[0] = 1.0; }\n",
+    "#version 450 core\nlayout(triangles) in;\nvoid main() { gl_Position = gl_in[0].gl_Position * gl_TessCoord.x; }\n",
+};
+const GLenum kStageTypes[] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER, GL_GEOMETRY_SHADER, GL_TESS_CONTROL_SHADER,
+                              GL_TESS_EVALUATION_SHADER};
+
+// GLEW entry points replaced for one test: each records its calls and forwards to the driver.
+struct Calls {
+    std::vector<GLuint> createdShaders, attachedShaders, usedPrograms;
+    int shaderLogFetches = 0, programLogFetches = 0;
+    bool createProgramFails = false;  // glCreateProgram answers 0 without a GL error
+};
+Calls calls;
+PFNGLCREATESHADERPROC realCreateShader;
+PFNGLATTACHSHADERPROC realAttachShader;
+PFNGLUSEPROGRAMPROC realUseProgram;
+PFNGLGETSHADERINFOLOGPROC realShaderLog;
+PFNGLGETPROGRAMINFOLOGPROC realProgramLog;
+PFNGLCREATEPROGRAMPROC realCreateProgram;
+
+GLuint GLAPIENTRY CreateShader(GLenum type) { return calls.createdShaders.emplace_back(realCreateShader(type)); }
+void GLAPIENTRY AttachShader(GLuint p, GLuint s) { calls.attachedShaders.push_back(s); realAttachShader(p, s); }
+void GLAPIENTRY UseProgram(GLuint p) { calls.usedPrograms.push_back(p); realUseProgram(p); }
+void GLAPIENTRY ShaderLog(GLuint s, GLsizei n, GLsizei* w, GLchar* t) { ++calls.shaderLogFetches; realShaderLog(s, n, w, t); }
+void GLAPIENTRY ProgramLog(GLuint p, GLsizei n, GLsizei* w, GLchar* t) { ++calls.programLogFetches; realProgramLog(p, n, w, t); }
+GLuint GLAPIENTRY CreateProgram() { return calls.createProgramFails ? 0 : realCreateProgram(); }
+
+GLint ProgramInt(GLuint program, GLenum pname) {
+    GLint value = -1;
+    glGetProgramiv(program, pname, &value);
+    return value;
+}
+
+GLint CurrentProgram() {
+    GLint value = -1;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &value);
+    return value;
+}
+
+class ShaderTest : public vindra_test::GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        calls = Calls{};
+        realCreateShader = std::exchange(__glewCreateShader, &CreateShader);
+        realAttachShader = std::exchange(__glewAttachShader, &AttachShader);
+        realUseProgram = std::exchange(__glewUseProgram, &UseProgram);
+        realShaderLog = std::exchange(__glewGetShaderInfoLog, &ShaderLog);
+        realProgramLog = std::exchange(__glewGetProgramInfoLog, &ProgramLog);
+        realCreateProgram = std::exchange(__glewCreateProgram, &CreateProgram);
+    }
+    void TearDown() override {
+        for (ShaderProgram*& program : programs) context->ReleaseShaderProgram(&program);
+        for (ShaderLibrary*& library : libraries) context->ReleaseShaderLibrary(&library);
+        __glewCreateShader = realCreateShader;
+        __glewAttachShader = realAttachShader;
+        __glewUseProgram = realUseProgram;
+        __glewGetShaderInfoLog = realShaderLog;
+        __glewGetProgramInfoLog = realProgramLog;
+        __glewCreateProgram = realCreateProgram;
+        GlTest::TearDown();
+    }
+
+    GlShaderLibrary* Library() {
+        libraries.push_back(context->CreateShaderLibrary());
+        return static_cast<GlShaderLibrary*>(libraries.back());
+    }
+    GlShaderProgram* Program() {
+        programs.push_back(context->CreateShaderProgram());
+        return static_cast<GlShaderProgram*>(programs.back());
+    }
+    // A linked program of kVertex and kFragment.
+    GlShaderProgram* Linked() {
+        GlShaderProgram* program = Program();
+        EXPECT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+        EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
+        EXPECT_EQ(program->Link(), ResultCode::Success) << vindra_test::Describe(capture.Peek());
+        return program;
+    }
+    void ExpectMessages(const std::vector<Message>& expected) {
+        std::vector<Message> taken = Messages();
+        EXPECT_EQ(taken, expected) << vindra_test::Describe(taken);
+    }
+
+    std::vector<ShaderLibrary*> libraries;
+    std::vector<ShaderProgram*> programs;
+};
+
+using ShaderLibraryTest = ShaderTest;
+using ShaderLinkTest = ShaderTest;
+using ShaderLogTest = ShaderTest;
+using ShaderUniformTest = ShaderTest;
+using ShaderBindTest = ShaderTest;
+
+// --- libraries ---
+
+TEST_F(ShaderLibraryTest, EachStageCompilesToItsGlType) {
+    for (uint32_t stage = 0; stage < 5; ++stage) {
+        GlShaderLibrary* library = Library();
+        EXPECT_EQ(library->GetShaderType(), 0x0500u);
+        ASSERT_EQ(library->Compile(ShaderStage(stage), 1, &kStageSources[stage], nullptr), ResultCode::Success);
+        GLint type = 0, compiled = 0;
+        glGetShaderiv(library->GetShader(), GL_SHADER_TYPE, &type);
+        glGetShaderiv(library->GetShader(), GL_COMPILE_STATUS, &compiled);
+        EXPECT_EQ(GLenum(type), kStageTypes[stage]) << stage;
+        EXPECT_EQ(library->GetShaderType(), kStageTypes[stage]) << stage;
+        EXPECT_EQ(compiled, GL_TRUE) << stage;
+    }
+    ExpectMessages({});
+}
+
+TEST_F(ShaderLibraryTest, RecompileReplacesShaderAndBadStageChangesNothing) {
+    GlShaderLibrary* library = Library();
+    // Split strings with explicit lengths reach glShaderSource as given.
+    const char* parts[] = {"#version 450 core\nvoid main() { gl_Position = vec4(0.0); }XXXX", "\n"};
+    const int32_t lengths[] = {58, -1};
+    ASSERT_EQ(library->Compile(ShaderStage::Vertex, 2, parts, lengths), ResultCode::Success);
+    GLuint first = library->GetShader();
+    ASSERT_EQ(library->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
+    GLuint second = library->GetShader();
+    EXPECT_EQ(glIsShader(first), GL_FALSE);
+    EXPECT_EQ(glIsShader(second), GL_TRUE);
+
+    for (uint32_t stage : {5u, 0xFFFFFFFFu}) {
+        EXPECT_EQ(library->Compile(ShaderStage(stage), 1, &kVertex, nullptr), ResultCode::InvalidValue);
+        EXPECT_EQ(library->GetShader(), second);
+        EXPECT_EQ(library->GetShaderType(), GLenum(GL_FRAGMENT_SHADER));
+    }
+    ExpectMessages({});  // an unknown stage is told by the result alone
+
+    const char* withNull[] = {kVertex, nullptr};
+    EXPECT_EQ(library->Compile(ShaderStage::Vertex, 2, withNull, nullptr), ResultCode::InvalidValue);
+    EXPECT_EQ(library->Compile(ShaderStage::Vertex, 1, nullptr, nullptr), ResultCode::InvalidValue);
+    EXPECT_EQ(library->GetShader(), second);
+    ExpectMessages({{kError, "GlShaderLibrary::Compile: null source string"},
+                    {kError, "GlShaderLibrary::Compile: null source string"}});
+
+    // A count GL reads as negative fails at its own checked step; the new shader stays.
+    EXPECT_EQ(library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr), ResultCode::InvalidValue);
+    ExpectMessages({{kError, "glShaderSource: GL_INVALID_VALUE"}});
+    EXPECT_EQ(glIsShader(second), GL_FALSE);
+    EXPECT_EQ(library->GetShaderType(), GLenum(GL_VERTEX_SHADER));
+}
+
+// --- linking ---
+
+TEST_F(ShaderLinkTest, FiveOwnedStagesLinkAndAreConsumed) {
+    GlShaderProgram* program = Program();
+    for (uint32_t stage = 0; stage < 5; ++stage)
+        ASSERT_EQ(program->AddShader(ShaderStage(stage), 1, &kStageSources[stage], nullptr), ResultCode::Success);
+    ASSERT_EQ(calls.createdShaders.size(), 5u);
+    ASSERT_EQ(program->Link(), ResultCode::Success) << vindra_test::Describe(Messages());
+    GLuint name = program->GetProgram();
+    EXPECT_EQ(calls.attachedShaders, calls.createdShaders);  // in the order they were added
+    EXPECT_EQ(ProgramInt(name, GL_LINK_STATUS), GL_TRUE);
+    EXPECT_EQ(ProgramInt(name, GL_ATTACHED_SHADERS), 0);
+    EXPECT_EQ(ProgramInt(name, GL_TESS_CONTROL_OUTPUT_VERTICES), 3);
+    EXPECT_EQ(ProgramInt(name, GL_GEOMETRY_VERTICES_OUT), 3);
+    for (GLuint shader : calls.createdShaders) EXPECT_EQ(glIsShader(shader), GL_FALSE) << shader;
+
+    // Nothing pending: the linked program stays.
+    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
+    EXPECT_EQ(program->GetProgram(), name);
+    EXPECT_EQ(ProgramInt(name, GL_LINK_STATUS), GL_TRUE);
+    ExpectMessages({});
+}
+
+TEST_F(ShaderLinkTest, OwnedShadersAttachBeforeBorrowedLibrariesWhichSurvive) {
+    GlShaderLibrary* fragment = Library();
+    ASSERT_EQ(fragment->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
+    GlShaderProgram* program = Program();
+    EXPECT_EQ(program->AttachShaderLibrary(fragment), ResultCode::Success);
+    EXPECT_EQ(program->AttachShaderLibrary(nullptr), ResultCode::InvalidValue);
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    GLuint owned = calls.createdShaders.back();
+    ASSERT_EQ(program->Link(), ResultCode::Success);
+    EXPECT_EQ(calls.attachedShaders, (std::vector<GLuint>{owned, fragment->GetShader()}));
+    EXPECT_EQ(ProgramInt(program->GetProgram(), GL_ATTACHED_SHADERS), 0);
+    EXPECT_EQ(glIsShader(owned), GL_FALSE);
+    GLint deleted = -1;
+    glGetShaderiv(fragment->GetShader(), GL_DELETE_STATUS, &deleted);
+    EXPECT_EQ(deleted, GL_FALSE);
+
+    // The host's library links again elsewhere; a relink replaces the GL program.
+    GLuint before = program->GetProgram();
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    ASSERT_EQ(program->AttachShaderLibrary(fragment), ResultCode::Success);
+    ASSERT_EQ(program->Link(), ResultCode::Success);
+    EXPECT_NE(program->GetProgram(), before);
+    EXPECT_EQ(glIsProgram(before), GL_FALSE);
+    ExpectMessages({});
+}
+
+TEST_F(ShaderLinkTest, FailedAttachKeepsPendingShadersAndReleaseDeletesThem) {
+    GlShaderProgram* program = Program();
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    ASSERT_EQ(program->AttachShaderLibrary(Library()), ResultCode::Success);  // never compiled: shader 0
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
+        ExpectMessages({{kError, "glAttachShader: GL_INVALID_VALUE"}});
+    }
+    GLuint owned = calls.createdShaders.at(0);
+    EXPECT_EQ(glIsShader(owned), GL_TRUE);
+    ShaderProgram* released = programs.back();
+    EXPECT_EQ(context->ReleaseShaderProgram(&released), 0u);
+    programs.pop_back();
+    EXPECT_EQ(released, nullptr);
+    EXPECT_EQ(glIsShader(owned), GL_FALSE);
+}
+
+// --- driver logs ---
+
+struct LogCase {
+    const char* name;
+    int minimumLevel;
+};
+
+TEST_F(ShaderLogTest, CompileAndLinkFailuresReportTheLogOnlyWhenTheHeaderIsTaken) {
+    for (LogCase c : {LogCase{"taken", 0}, LogCase{"header refused", 2}}) {
+        SCOPED_TRACE(c.name);
+        tamrik::SetMinimumLevel(c.minimumLevel);
+        calls = Calls{};
+        bool taken = c.minimumLevel == 0;
+
+        GlShaderProgram* program = Program();
+        EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
+        std::vector<Message> expected = {{kError, "GL: Failed to compile shader"}};
+        GLuint shader = calls.createdShaders.at(0);
+        EXPECT_EQ(glIsShader(shader), GL_FALSE);  // not kept by the program
+        GlShaderLibrary* library = Library();
+        EXPECT_EQ(library->Compile(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
+        char log[4096] = {};
+        realShaderLog(library->GetShader(), sizeof log, nullptr, log);
+        ASSERT_GT(std::string(log).size(), 1u);
+        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader compilation info:"}, {kCont, log}});
+        expected.push_back({kError, "GL: Failed to compile shader"});
+        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader compilation info:"}, {kCont, log}});
+        ExpectMessages(expected);
+        EXPECT_EQ(calls.shaderLogFetches, taken ? 2 : 0);
+
+        EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // the failed shader was not added
+        ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+        ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
+        EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
+        realProgramLog(program->GetProgram(), sizeof log, nullptr, log);
+        ASSERT_GT(std::string(log).size(), 1u);
+        expected = {{kError, "GL: Failed to link shader program"}};
+        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader program link info:"}, {kCont, log}});
+        ExpectMessages(expected);
+        EXPECT_EQ(calls.programLogFetches, taken ? 1 : 0);
+        EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // a failed link consumed the shaders too
+    }
+}
+
+// --- the uniform table and uploads ---
+
+TEST_F(ShaderUniformTest, TableResolvesByNameAndKeepsCallOrder) {
+    GlShaderProgram* program = Program();
+    EXPECT_EQ(program->ResolveUniformVariables(), ResultCode::Success);  // empty table: no GL program needed
+    EXPECT_EQ(program->AddUniformVariable(7, "f1", UniformType::Float, 1, 1), 0);
+    ExpectMessages({});
+    EXPECT_EQ(program->ResolveUniformVariables(), ResultCode::InvalidOperation);
+    ExpectMessages({{kError, "GlShaderProgram::ResolveUniformVariables: Program not initialized"}});
+
+    program = Linked();
+    const char* names[] = {"m4", "notActive", "m4", "f3[2]"};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(program->AddUniformVariable(0, names[i], UniformType::Mat4, 1, 1), i);
+    EXPECT_EQ(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 1), -1);
+    ExpectMessages({{kError, "GlShaderProgram::AddUniformVariable: null name"}});
+    ASSERT_EQ(program->GetUniforms().size(), 4u);
+    EXPECT_EQ(program->GetUniforms()[0].location, -1);
+    EXPECT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(program->GetUniforms()[i].name, names[i]);  // the caller's pointer itself
+        EXPECT_EQ(program->GetUniforms()[i].location, glGetUniformLocation(program->GetProgram(), names[i]));
+    }
+    EXPECT_GE(program->GetUniforms()[0].location, 0);
+    EXPECT_EQ(program->GetUniforms()[1].location, -1);
+}
+
+struct UploadCase {
+    const char* name;     // declared name
+    const char* element;  // element read back ("" = the whole uniform)
+    UniformType type;
+    int components, count;
+    size_t size;
+    std::vector<float> expected;  // the element's values after the upload (ints compared as ints)
+};
+
+TEST_F(ShaderUniformTest, UploadsAreTypedAndClampedToSizeAndCount) {
+    std::vector<float> source(32);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = float(i + 1);
+    std::vector<int32_t> ints(source.begin(), source.end());
+    const std::vector<UploadCase> cases = {
+        {"i1", "i1", UniformType::Int, 1, 1, 4, {1}},
+        {"i2", "i2", UniformType::Int, 2, 1, 8, {1, 2}},
+        {"i3", "i3", UniformType::IntAlias, 3, 1, 12, {1, 2, 3}},
+        {"i4", "i4[1]", UniformType::Int, 4, 2, 32, {5, 6, 7, 8}},
+        {"tex", "tex", UniformType::IntAlias, 1, 1, 4, {1}},
+        {"f1", "f1", UniformType::Float, 1, 1, 4, {1}},
+        {"f2", "f2", UniformType::Float, 2, 1, 8, {1, 2}},
+        {"f4", "f4", UniformType::Float, 4, 1, 16, {1, 2, 3, 4}},
+        // 24 bytes hold two of four vec3 elements; 100 bytes would hold more than count.
+        {"f3", "f3[1]", UniformType::Float, 3, 4, 24, {4, 5, 6}},
+        {"f3", "f3[2]", UniformType::Float, 3, 4, 24, {0, 0, 0}},
+        {"f3", "f3[3]", UniformType::Float, 3, 4, 100, {10, 11, 12}},
+        {"f3", "f3[2]", UniformType::Float, 3, 2, 100, {0, 0, 0}},
+        {"m2", "m2", UniformType::Mat2, 1, 1, 16, {1, 2, 3, 4}},
+        {"m3", "m3[1]", UniformType::Mat3, 1, 2, 72, {10, 11, 12, 13, 14, 15, 16, 17, 18}},
+        // 63 bytes are less than one mat4.
+        {"m4", "m4", UniformType::Mat4, 1, 1, 63, std::vector<float>(16, 0.0f)},
+        // Matrices ignore the component count in the call; 0 there cuts nothing.
+        {"m4", "m4", UniformType::Mat4, 0, 1, 64, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
+    };
+    for (const UploadCase& c : cases) {
+        SCOPED_TRACE(std::string(c.element) + " size " + std::to_string(c.size));
+        GlShaderProgram* program = Linked();
+        int index = program->AddUniformVariable(0, c.name, c.type, c.components, c.count);
+        ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
+        bool isInt = c.type == UniformType::Int || c.type == UniformType::IntAlias;
+        const void* data = isInt ? static_cast<const void*>(ints.data()) : source.data();
+        EXPECT_EQ(program->SetUniformValue(index, data, c.size), ResultCode::Success);
+        GLint location = glGetUniformLocation(program->GetProgram(), c.element);
+        ASSERT_GE(location, 0);
+        std::vector<float> got(c.expected.size());
+        if (isInt) {
+            std::vector<GLint> raw(c.expected.size());
+            glGetUniformiv(program->GetProgram(), location, raw.data());
+            got.assign(raw.begin(), raw.end());
+        } else {
+            glGetUniformfv(program->GetProgram(), location, got.data());
+        }
+        EXPECT_EQ(got, c.expected);
+    }
+    ExpectMessages({});
+}
+
+TEST_F(ShaderUniformTest, UploadsLeaveTheCurrentProgramAsFound) {
+    GlShaderProgram* program = Linked();
+    GlShaderProgram* other = Linked();
+    int f1 = program->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
+    int badComponents = program->AddUniformVariable(0, "f2", UniformType::Float, 5, 1);
+    int noComponents = program->AddUniformVariable(0, "i2", UniformType::Int, 0, 1);
+    int badType = program->AddUniformVariable(0, "f4", UniformType(9), 4, 1);
+    int unresolved = other->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
+    ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
+    const float value[4] = {2.5f, 0, 0, 0};
+
+    for (GLuint current : {0u, other->GetProgram(), program->GetProgram()}) {
+        SCOPED_TRACE(current);
+        realUseProgram(current);
+        calls.usedPrograms.clear();
+        EXPECT_EQ(program->SetUniformValue(f1, value, sizeof value), ResultCode::Success);
+        EXPECT_EQ(program->SetUniformValue(badComponents, value, sizeof value), ResultCode::InvalidValue);
+        EXPECT_EQ(program->SetUniformValue(noComponents, value, sizeof value), ResultCode::InvalidValue);
+        EXPECT_EQ(CurrentProgram(), GLint(current));
+        // Each call switches to the program and back, unless it is current already.
+        std::vector<GLuint> switches;
+        if (current != program->GetProgram())
+            for (int i = 0; i < 3; ++i) switches.insert(switches.end(), {program->GetProgram(), current});
+        EXPECT_EQ(calls.usedPrograms, switches);
+    }
+    ExpectMessages({});  // a bad component count is told by the result alone
+
+    // Ignored, bad and missing arguments make no GL call at all.
+    calls.usedPrograms.clear();
+    EXPECT_EQ(other->SetUniformValue(unresolved, value, sizeof value), ResultCode::Success);
+    EXPECT_EQ(program->SetUniformValue(-1, value, sizeof value), ResultCode::Success);
+    EXPECT_EQ(program->SetUniformValue(99, value, sizeof value), ResultCode::Success);
+    EXPECT_EQ(program->SetUniformValue(badType, value, sizeof value), ResultCode::InvalidEnum);
+    EXPECT_EQ(program->SetUniformValue(f1, nullptr, 4), ResultCode::InvalidValue);
+    EXPECT_TRUE(calls.usedPrograms.empty());
+    ExpectMessages({{kError, "GlShaderProgram::SetUniformValue: invalid UniformType 9"},
+                    {kError, "GlShaderProgram::SetUniformValue: null data"}});
+    GLfloat got = 0;
+    glGetUniformfv(program->GetProgram(), glGetUniformLocation(program->GetProgram(), "f1"), &got);
+    EXPECT_EQ(got, 2.5f);
+    realUseProgram(0);
+}
+
+TEST_F(ShaderUniformTest, ProgramLostByAFailedRelinkIsNotInitialized) {
+    GlShaderProgram* program = Linked();
+    int f1 = program->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
+    ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    calls.createProgramFails = true;
+    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
+    EXPECT_EQ(program->GetProgram(), 0u);
+    const float value = 1.0f;
+    EXPECT_EQ(program->SetUniformValue(f1, &value, sizeof value), ResultCode::InvalidOperation);
+    EXPECT_EQ(program->SetUniformBlockBinding("Lights", 1), ResultCode::InvalidOperation);
+    ExpectMessages({{kError, "glAttachShader: GL_INVALID_VALUE"},
+                    {kError, "GlShaderProgram::SetUniformValue: Program not initialized"},
+                    {kError, "GlShaderProgram::SetUniformBlockBinding: Program not initialized"}});
+}
+
+TEST_F(ShaderUniformTest, BlockBindingsReachTheProgram) {
+    GlShaderProgram* program = Linked();
+    GLuint name = program->GetProgram();
+    const std::pair<const char*, uint32_t> bindings[] = {{"Lights", 3}, {"Material", 5}, {"Lights", 7}};
+    for (auto [block, binding] : bindings) {
+        EXPECT_EQ(program->SetUniformBlockBinding(block, binding), ResultCode::Success);
+        GLint got = -1;
+        glGetActiveUniformBlockiv(name, glGetUniformBlockIndex(name, block), GL_UNIFORM_BLOCK_BINDING, &got);
+        EXPECT_EQ(got, GLint(binding)) << block;
+    }
+    EXPECT_EQ(program->SetUniformBlockBinding("NoSuchBlock", 1), ResultCode::InvalidValue);
+    EXPECT_EQ(program->SetUniformBlockBinding(nullptr, 1), ResultCode::InvalidValue);
+    ExpectMessages({{kError, "GlShaderProgram::SetUniformBlockBinding: GL_INVALID_VALUE"},
+                    {kError, "GlShaderProgram::SetUniformBlockBinding: null block name"}});
+}
+
+// --- the context's binding, and releases ---
+
+TEST_F(ShaderBindTest, BindRecordsAndMakesCurrent) {
+    GlShaderProgram* program = Linked();
+    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
+    EXPECT_EQ(context->BindShaderProgram(program), ResultCode::Success);
+    EXPECT_EQ(context->GetBoundShaderProgram(), program);
+    EXPECT_EQ(CurrentProgram(), GLint(program->GetProgram()));
+
+    // A program without a GL program is recorded, but leaves no program current.
+    GlShaderProgram* empty = Program();
+    EXPECT_EQ(context->BindShaderProgram(empty), ResultCode::InvalidOperation);
+    EXPECT_EQ(context->GetBoundShaderProgram(), empty);
+    EXPECT_EQ(CurrentProgram(), 0);
+    ExpectMessages({{kError, "GlShaderProgram::Bind: Program not initialized"}});
+
+    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
+    EXPECT_EQ(context->BindShaderProgram(nullptr), ResultCode::Success);
+    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
+    EXPECT_EQ(CurrentProgram(), 0);
+
+    // Releasing the bound program clears the record rather than leave it dangling.
+    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
+    ShaderProgram* released = programs.front();
+    programs.erase(programs.begin());
+    EXPECT_EQ(context->ReleaseShaderProgram(&released), 0u);
+    EXPECT_EQ(released, nullptr);
+    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
+    ASSERT_EQ(context->BindShaderProgram(nullptr), ResultCode::Success);
+    ExpectMessages({});
+}
+
+TEST_F(ShaderBindTest, ReleasesAcceptAPointerHoldingNull) {
+    ShaderProgram* program = nullptr;
+    ShaderLibrary* library = nullptr;
+    EXPECT_EQ(context->ReleaseShaderProgram(&program), 0u);
+    EXPECT_EQ(context->ReleaseShaderLibrary(&library), 0u);
+    EXPECT_EQ(program, nullptr);
+    EXPECT_EQ(library, nullptr);
+    ExpectMessages({});
+    EXPECT_EQ(context->ReleaseShaderProgram(nullptr), uint32_t(ResultCode::InvalidValue));
+    EXPECT_EQ(context->ReleaseShaderLibrary(nullptr), uint32_t(ResultCode::InvalidValue));
+    ExpectMessages({{kError, "GlContext::ReleaseShaderProgram: null address"},
+                    {kError, "GlContext::ReleaseShaderLibrary: null address"}});
+
+    GlShaderProgram* reserved = Program();
+    EXPECT_EQ(reserved->ReservedQuery0() + reserved->ReservedQuery4() + reserved->ReservedQuery5() +
+                  reserved->ReservedQuery10() + Library()->ReservedQuery0(), 0u);
+    EXPECT_EQ(reserved->ReservedQuery11(), 4u);
+    EXPECT_EQ(reserved->ReservedQuery12(), 4u);
+}
+
+}  // namespace

@@ -1,0 +1,60 @@
+// GlBuffer: the GL buffer object shared by vertex, index and pixel buffers. It owns the GL name,
+// picks mutable or persistent client storage, writes sub-ranges through mappings and maps the
+// whole buffer for the host.
+#ifndef VINDRA_SRC_GL_GL_BUFFER_H
+#define VINDRA_SRC_GL_GL_BUFFER_H
+
+#include <cstdint>
+
+#include "vindra/resources.h"
+
+// OpenCL memory object (cl_mem) that the compute layer makes from a buffer.
+struct _cl_mem;
+
+namespace vindra {
+
+class GlBuffer {
+public:
+    static constexpr int kUsageCount = 15;      // BufferUsage values 0 to 14
+    static constexpr int kMapAccessCount = 3;
+
+    GlBuffer(const GlBuffer&) = delete;
+    GlBuffer& operator=(const GlBuffer&) = delete;
+
+    // Makes the GL name on first use and (re)allocates the storage; the result of the GL check.
+    ResultCode BufferData(uint64_t size, const void* data, BufferUsage usage);
+    // Writes size bytes at offset through a mapping of that range only.
+    ResultCode BufferSubData(uint64_t offset, uint64_t size, const void* data);
+    // Maps the whole buffer; the mapping outlives the call. status (may be null) gets the check.
+    void* MapBuffer(MapAccess access, ResultCode* status);
+    ResultCode UnmapBuffer();
+
+    uint32_t GetTarget() const { return target; }
+    uint32_t GetName() const { return name; }           // 0 until the first BufferData
+    uint64_t GetSize() const { return size; }           // as given to the last BufferData
+    BufferUsage GetUsage() const { return usage; }      // as given to the last BufferData
+    uint32_t GetSubDataAccess() const { return subDataAccess; }
+    uint32_t GetMapAccess(MapAccess access) const;      // 0 for a value outside MapAccess
+    _cl_mem* GetComputeHandle() const { return computeHandle; }
+    // The compute layer hands over the memory object it made; the buffer drops it at the next
+    // BufferData and at destruction.
+    void SetComputeHandle(_cl_mem* handle) { computeHandle = handle; }
+
+protected:
+    GlBuffer() = default;
+    // Deletes the GL name. Runs only through the context's release, on a thread whose current GL
+    // context shares objects with the one that made the buffer.
+    ~GlBuffer();
+
+    uint32_t target = 0;  // set by each derived class's constructor
+    uint32_t name = 0;
+    uint64_t size = 0;
+    BufferUsage usage = BufferUsage::StaticDraw;
+    uint32_t subDataAccess = 0;
+    uint32_t mapAccess[kMapAccessCount] = {0x1, 0x2, 0x3};  // READ, WRITE, READ|WRITE
+    _cl_mem* computeHandle = nullptr;
+};
+
+}  // namespace vindra
+
+#endif
