@@ -8,8 +8,9 @@
 // - ResultCode results: Success (0) or the reason of the failure, which has been reported to the host's
 //   message library (tamrik) before the operation returned.
 // - Operations run on the thread on which the context is current (MakeCurrent / ClearCurrent).
-// - Release... operations take the address of the host's pointer, accept a null pointer (or a pointer to
-//   null), destroy the object and set the host's pointer to null.
+// - Release... operations take the address of the host's pointer, destroy the object and set the host's
+//   pointer to null; a pointer that holds null is accepted (0, nothing done), a null address is reported
+//   and answered InvalidValue.
 // - The host owns the context and every object it creates through it; the context owns nothing the
 //   host holds.
 #ifndef VINDRA_CONTEXT_H

@@ -4,33 +4,28 @@
 #include "gl/gl_index_buffer.h"
 #include "gl/gl_pixel_buffer.h"
 #include "gl/gl_uniform_buffer.h"
+#include "gl/gl_vertex_array.h"
 #include "gl/gl_vertex_buffer.h"
+#include "gl/release_object.h"
 
 namespace vindra {
 
-namespace {
-
-// Every buffer interface is the first base of its Gl class, and only this context makes them, so
-// the host's pointer is the concrete object. A null address holds no buffer either: nothing to do.
-template <typename Concrete, typename Interface>
-uint32_t ReleaseBuffer(Interface** buffer) {
-    if (buffer == nullptr || *buffer == nullptr) return static_cast<uint32_t>(ResultCode::Success);
-    delete static_cast<Concrete*>(*buffer);
-    *buffer = nullptr;
-    return static_cast<uint32_t>(ResultCode::Success);
-}
-
-}  // namespace
-
+// Only this context makes buffers, so the host's interface pointer converts back to its Gl class.
 VertexBuffer* GlContext::CreateVertexBuffer() { return new GlVertexBuffer(); }
 
-uint32_t GlContext::ReleaseVertexBuffer(VertexBuffer** buffer) { return ReleaseBuffer<GlVertexBuffer>(buffer); }
+// The vertex array bound here lets go of the buffer first, so that its next bind does not reach freed
+// memory; arrays elsewhere must be told by the host (RemoveVertexBuffer) before the release.
+uint32_t GlContext::ReleaseVertexBuffer(VertexBuffer** buffer) {
+    return ReleaseObject<GlVertexBuffer>(buffer, "GlContext::ReleaseVertexBuffer", [this](GlVertexBuffer* released) {
+        if (boundVertexArray != nullptr) boundVertexArray->ForgetVertexBuffer(released);
+    });
+}
 
 IndexBuffer* GlContext::CreateIndexBuffer() { return new GlIndexBuffer(); }
 
 // The bound-index-buffer record is left as it is: it is only ever compared with null, and the next
 // unbind clears GL's binding whatever the record points at.
-uint32_t GlContext::ReleaseIndexBuffer(IndexBuffer** buffer) { return ReleaseBuffer<GlIndexBuffer>(buffer); }
+uint32_t GlContext::ReleaseIndexBuffer(IndexBuffer** buffer) { return ReleaseObject<GlIndexBuffer>(buffer, "GlContext::ReleaseIndexBuffer"); }
 
 ResultCode GlContext::BindIndexBuffer(IndexBuffer* buffer) {
     if (buffer == nullptr) {
@@ -51,7 +46,7 @@ UniformBuffer* GlContext::CreateUniformBuffer() { return new GlUniformBuffer(); 
 
 // The binding point the buffer may still occupy is not unbound: the context keeps no record of
 // uniform bindings to clear.
-uint32_t GlContext::ReleaseUniformBuffer(UniformBuffer** buffer) { return ReleaseBuffer<GlUniformBuffer>(buffer); }
+uint32_t GlContext::ReleaseUniformBuffer(UniformBuffer** buffer) { return ReleaseObject<GlUniformBuffer>(buffer, "GlContext::ReleaseUniformBuffer"); }
 
 ResultCode GlContext::BindUniformBuffer(UniformBuffer* buffer, int32_t, uint32_t bindingPoint) {
     if (buffer == nullptr) {
@@ -73,6 +68,6 @@ ResultCode GlContext::UnBindUniformBuffer(UniformBuffer* buffer) {
 
 PixelBuffer* GlContext::CreatePixelBuffer() { return new GlPixelBuffer(); }
 
-uint32_t GlContext::ReleasePixelBuffer(PixelBuffer** buffer) { return ReleaseBuffer<GlPixelBuffer>(buffer); }
+uint32_t GlContext::ReleasePixelBuffer(PixelBuffer** buffer) { return ReleaseObject<GlPixelBuffer>(buffer, "GlContext::ReleasePixelBuffer"); }
 
 }  // namespace vindra

@@ -1,16 +1,101 @@
 // GlContext: vertex arrays, fences, clearing and drawing.
+#include <GL/glew.h>
+
+#include <cstdint>
+
+#include "core/check_gl_error.h"
 #include "core/gl_context.h"
-#include "gl/not_implemented.h"
+#include "core/log_message.h"
+#include "gl/enum_argument.h"
+#include "gl/gl_fence_sync.h"
+#include "gl/gl_vertex_array.h"
+#include "gl/release_object.h"
 
 namespace vindra {
 
-ResultCode GlContext::Clear(uint32_t, const float*, double, int32_t) { return NotImplemented<ResultCode>("GlContext::Clear"); }
-VertexArray* GlContext::CreateVertexArray() { return NotImplemented<VertexArray*>("GlContext::CreateVertexArray"); }
-uint32_t GlContext::ReleaseVertexArray(VertexArray**) { return NotImplemented<uint32_t>("GlContext::ReleaseVertexArray"); }
-ResultCode GlContext::BindVertexArray(VertexArray*) { return NotImplemented<ResultCode>("GlContext::BindVertexArray"); }
-ResultCode GlContext::DrawPrimitives(PrimitiveType, int32_t, int32_t) { return NotImplemented<ResultCode>("GlContext::DrawPrimitives"); }
-ResultCode GlContext::DrawIndexedPrimitives(PrimitiveType, int32_t, uint64_t, int32_t) { return NotImplemented<ResultCode>("GlContext::DrawIndexedPrimitives"); }
-FenceSync* GlContext::CreateFenceSync() { return NotImplemented<FenceSync*>("GlContext::CreateFenceSync"); }
-uint32_t GlContext::ReleaseFenceSync(FenceSync**) { return NotImplemented<uint32_t>("GlContext::ReleaseFenceSync"); }
+namespace {
+
+// PrimitiveType to GL mode, indexed by the value. No line loop and no triangle fan.
+constexpr GLenum kPrimitiveModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_PATCHES};
+constexpr size_t kPrimitiveModeCount = sizeof kPrimitiveModes / sizeof kPrimitiveModes[0];
+
+}  // namespace
+
+ResultCode GlContext::Clear(uint32_t clearFlags, const float color[4], double depth, int32_t stencil) {
+    constexpr const char* kOperation = "GlContext::Clear";
+    // color is read only for the colour buffer; without it no clear value is sent at all.
+    if ((clearFlags & ClearColorBuffer) != 0 && color == nullptr) {
+        LogMessage(MessageLevel::Error, "%s: null color", kOperation);
+        return ResultCode::InvalidValue;
+    }
+    GLbitfield mask = 0;
+    if (clearFlags & ClearColorBuffer) {
+        glClearColor(color[0], color[1], color[2], color[3]);
+        mask |= GL_COLOR_BUFFER_BIT;
+    }
+    if (clearFlags & ClearDepthBuffer) {
+        glClearDepth(depth);
+        mask |= GL_DEPTH_BUFFER_BIT;
+    }
+    if (clearFlags & ClearStencilBuffer) {
+        glClearStencil(stencil);
+        mask |= GL_STENCIL_BUFFER_BIT;
+    }
+    if (mask == 0) return ResultCode::Success;
+    glClear(mask);
+    // One check after glClear also reports what the clear-value calls raised.
+    return CheckGlError(kOperation);
+}
+
+VertexArray* GlContext::CreateVertexArray() { return new GlVertexArray(this); }
+
+// Unbound on this context only: a context that bound it elsewhere keeps a record that the host clears
+// there first (BindVertexArray with null).
+uint32_t GlContext::ReleaseVertexArray(VertexArray** array) {
+    return ReleaseObject<GlVertexArray>(array, "GlContext::ReleaseVertexArray", [this](GlVertexArray* released) {
+        if (released == boundVertexArray) BindVertexArray(nullptr);
+    });
+}
+
+ResultCode GlContext::BindVertexArray(VertexArray* array) {
+    if (array == nullptr) {
+        if (boundVertexArray == nullptr) return ResultCode::Success;
+        boundVertexArray->UnBindFrom(this);
+        boundVertexArray = nullptr;
+        return ResultCode::Success;
+    }
+    GlVertexArray* vertexArray = static_cast<GlVertexArray*>(array);
+    ResultCode result = vertexArray->BindOn(this);
+    // Recorded even when a buffer failed to bind, so that the unbind that follows undoes what the
+    // array did manage to enable.
+    boundVertexArray = vertexArray;
+    return result;
+}
+
+// Sampler parameters changed on bound textures reach GL just before a draw; textures are not built
+// yet, so the draws have none to send.
+ResultCode GlContext::DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) {
+    constexpr const char* kOperation = "GlContext::DrawPrimitives";
+    if (!IsValidEnum(type, kPrimitiveModeCount, kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    glDrawArrays(kPrimitiveModes[static_cast<int32_t>(type)], first, count);
+    return CheckGlError(kOperation);
+}
+
+// The indices come from the GL_ELEMENT_ARRAY_BUFFER that the bound VAO holds now, with the element type
+// of the last BindIndexBuffer; before any, GL_INVALID_ENUM stands in and GL rejects the draw.
+ResultCode GlContext::DrawIndexedPrimitives(PrimitiveType type, int32_t count, uint64_t indexByteOffset,
+                                            int32_t baseVertex) {
+    constexpr const char* kOperation = "GlContext::DrawIndexedPrimitives";
+    if (!IsValidEnum(type, kPrimitiveModeCount, kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(indexByteOffset));
+    glDrawElementsBaseVertex(kPrimitiveModes[static_cast<int32_t>(type)], count, indexType, offset, baseVertex);
+    return CheckGlError(kOperation);
+}
+
+FenceSync* GlContext::CreateFenceSync() { return new GlFenceSync; }
+
+uint32_t GlContext::ReleaseFenceSync(FenceSync** fence) {
+    return ReleaseObject<GlFenceSync>(fence, "GlContext::ReleaseFenceSync");
+}
 
 }  // namespace vindra

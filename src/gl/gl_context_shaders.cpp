@@ -3,36 +3,24 @@
 #include "core/log_message.h"
 #include "gl/gl_shader_library.h"
 #include "gl/gl_shader_program.h"
+#include "gl/release_object.h"
 
 namespace vindra {
 
 ShaderLibrary* GlContext::CreateShaderLibrary() { return new GlShaderLibrary(); }
 
 uint32_t GlContext::ReleaseShaderLibrary(ShaderLibrary** library) {
-    if (library == nullptr) {
-        LogMessage(MessageLevel::Error, "GlContext::ReleaseShaderLibrary: null address");
-        return static_cast<uint32_t>(ResultCode::InvalidValue);
-    }
-    if (*library == nullptr) return 0;
-    delete *library;
-    *library = nullptr;
-    return 0;
+    return ReleaseObject<GlShaderLibrary>(library, "GlContext::ReleaseShaderLibrary");
 }
 
 ShaderProgram* GlContext::CreateShaderProgram() { return new GlShaderProgram(); }
 
+// The record is cleared, not left pointing at freed memory: GetBoundShaderProgram answers null rather
+// than a pointer nobody may use. GL keeps the deleted program current until the next bind.
 uint32_t GlContext::ReleaseShaderProgram(ShaderProgram** program) {
-    if (program == nullptr) {
-        LogMessage(MessageLevel::Error, "GlContext::ReleaseShaderProgram: null address");
-        return static_cast<uint32_t>(ResultCode::InvalidValue);
-    }
-    if (*program == nullptr) return 0;
-    // The record is cleared, not left pointing at freed memory: GetBoundShaderProgram answers null
-    // rather than a pointer nobody may use. GL keeps the deleted program current until the next bind.
-    if (boundShaderProgram == *program) boundShaderProgram = nullptr;
-    delete *program;
-    *program = nullptr;
-    return 0;
+    return ReleaseObject<GlShaderProgram>(program, "GlContext::ReleaseShaderProgram", [this](GlShaderProgram* released) {
+        if (boundShaderProgram == released) boundShaderProgram = nullptr;
+    });
 }
 
 ResultCode GlContext::BindShaderProgram(ShaderProgram* program) {

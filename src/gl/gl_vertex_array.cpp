@@ -1,0 +1,223 @@
+// GlVertexArray: buffer list, constant values and the vertex array object on the owner context.
+#include "gl/gl_vertex_array.h"
+
+#include <GL/glew.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "core/check_gl_error.h"
+#include "core/current_context.h"
+#include "core/gl_context.h"
+#include "core/log_message.h"
+#include "gl/gl_vertex_buffer.h"
+
+namespace vindra {
+
+namespace {
+
+// Listed buffers are always GlVertexBuffers: the host gets vertex buffers only from a context.
+GlVertexBuffer* AsGl(VertexBuffer* buffer) { return static_cast<GlVertexBuffer*>(buffer); }
+
+}  // namespace
+
+GlVertexArray::GlVertexArray(GlContext* owner) : owner(owner) {}
+
+GlVertexArray::~GlVertexArray() {
+    if (vao != 0) {
+        Context* previous = currentContext;
+        if (OwnerIsCurrent()) {
+            glDeleteVertexArrays(1, &vao);
+        } else if (owner->MakeCurrent() == 0) {
+            glDeleteVertexArrays(1, &vao);
+            // With nothing current before, nothing is left current after: the thread is as the host
+            // had it.
+            if (previous != nullptr)
+                previous->MakeCurrent();
+            else
+                owner->ClearCurrent();
+        }
+        // The owner is current on another thread (MakeCurrent reported it): the name goes with the
+        // owner's GL context.
+    }
+    std::free(constantData);
+}
+
+bool GlVertexArray::OwnerIsCurrent() const { return currentContext == owner; }
+
+void GlVertexArray::DisableOnVao(size_t first, size_t last) {
+    glBindVertexArray(vao);
+    for (size_t i = first; i < last; ++i)
+        if (buffers[i].buffer != nullptr) AsGl(buffers[i].buffer)->UnBind();  // reports its own errors
+    glBindVertexArray(0);
+}
+
+ResultCode GlVertexArray::SetVertexBuffer(VertexBuffer* buffer, int32_t index, uint64_t offset) {
+    if (index >= kMaxBufferEntries) {
+        LogMessage(MessageLevel::Error, "GlVertexArray::SetVertexBuffer: index %d out of range (at most %d entries)",
+                   index, kMaxBufferEntries);
+        return ResultCode::InvalidValue;
+    }
+    // Emptying an entry disables its buffer's attributes in the VAO. With another context current the
+    // VAO name would address that context's objects, so nothing is disabled then and the attributes stay
+    // enabled in the VAO: empty entries with the owner current when their attributes must go.
+    if (buffer == nullptr && vao != 0 && index >= 0 && static_cast<size_t>(index) < buffers.size() &&
+        buffers[index].buffer != nullptr && OwnerIsCurrent())
+        DisableOnVao(index, index + 1);
+    if (index < 0) return ResultCode::Success;
+
+    size_t slot = static_cast<size_t>(index);
+    if (slot >= buffers.size()) buffers.resize(slot + 1, VertexBufferBinding{nullptr, 0});
+    buffers[slot] = VertexBufferBinding{buffer, offset};
+    dirty = true;
+    return ResultCode::Success;
+}
+
+ResultCode GlVertexArray::RemoveVertexBuffer(VertexBuffer* buffer) {
+    if (buffer == nullptr) {
+        LogMessage(MessageLevel::Error, "GlVertexArray::RemoveVertexBuffer: null buffer");
+        return ResultCode::InvalidValue;
+    }
+    for (size_t i = 0; i < buffers.size(); ++i)
+        if (buffers[i].buffer == buffer) return SetVertexBuffer(nullptr, static_cast<int32_t>(i), 0);
+    LogMessage(MessageLevel::Error, "GlVertexArray::RemoveVertexBuffer: buffer not listed");
+    return ResultCode::InvalidValue;
+}
+
+void GlVertexArray::ForgetVertexBuffer(VertexBuffer* buffer) {
+    if (buffer == nullptr) return;
+    for (size_t i = 0; i < buffers.size(); ++i)
+        if (buffers[i].buffer == buffer) SetVertexBuffer(nullptr, static_cast<int32_t>(i), 0);
+}
+
+// As in SetVertexBuffer, the VAO is touched only with the owner current.
+ResultCode GlVertexArray::ClearVertexBuffers() {
+    if (vao != 0 && OwnerIsCurrent()) DisableOnVao(0, buffers.size());
+    buffers.clear();
+    return ResultCode::Success;
+}
+
+ResultCode GlVertexArray::SetConstantData(const VertexLayout* layout, size_t size, const void* data) {
+    if (layout == nullptr) {
+        LogMessage(MessageLevel::Error, "GlVertexArray::SetConstantData: null layout");
+        return ResultCode::InvalidValue;
+    }
+    constantLayout = *layout;
+    if (size > constantDataSize) {
+        void* grown = std::realloc(constantData, size);
+        if (grown == nullptr) {
+            // The old block goes too, so that no stale values are sent; the values arrive with the
+            // next SetConstantData that can be met.
+            std::free(constantData);
+            constantData = nullptr;
+            constantDataSize = 0;
+            LogMessage(MessageLevel::Error, "GlVertexArray::SetConstantData: out of memory");
+            return ResultCode::Success;
+        }
+        constantData = grown;
+        constantDataSize = size;
+    }
+    if (data != nullptr && constantData != nullptr && size > 0) std::memcpy(constantData, data, size);
+    return ResultCode::Success;
+}
+
+ResultCode GlVertexArray::UpdateConstantData(size_t offset, size_t size, const void* data) {
+    // Written so that offset + size cannot wrap around.
+    if (constantData == nullptr || offset > constantDataSize || size > constantDataSize - offset) {
+        LogMessage(MessageLevel::Error, "GlVertexArray::UpdateConstantData: range outside the constant data");
+        return ResultCode::InvalidValue;
+    }
+    if (data == nullptr && size > 0) {
+        LogMessage(MessageLevel::Error, "GlVertexArray::UpdateConstantData: null data");
+        return ResultCode::InvalidValue;
+    }
+    if (size > 0) std::memcpy(static_cast<unsigned char*>(constantData) + offset, data, size);
+    if (bound) SetConstantValues();  // reports its own failures
+    return ResultCode::Success;
+}
+
+ResultCode GlVertexArray::BindVertexBuffers() {
+    for (const VertexBufferBinding& entry : buffers) {
+        if (entry.buffer == nullptr) continue;
+        ResultCode result = AsGl(entry.buffer)->Bind(entry.offset);
+        if (result != ResultCode::Success) return result;
+    }
+    return ResultCode::Success;
+}
+
+ResultCode GlVertexArray::SetConstantValues() {
+    constexpr const char* kOperation = "GlVertexArray::SetConstantValues";
+    int32_t count = constantLayout.attributeCount;
+    if (constantData != nullptr && count > 0) {
+        if (count > kMaxConstantAttributes) {
+            LogMessage(MessageLevel::Error, "%s: invalid attributeCount %d", kOperation, count);
+            return ResultCode::InvalidValue;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            const VertexAttribute& attribute = constantLayout.attributes[i];
+            // Records before this one are already sent; GL keeps them, as it would any value.
+            if (attribute.type != VertexAttributeType::Float32) {
+                LogMessage(MessageLevel::Error, "%s: constant attribute %d has type %d; only Float32 is supported",
+                           kOperation, i, static_cast<int32_t>(attribute.type));
+                return ResultCode::NotSupported;
+            }
+            if (attribute.components < 1 || attribute.components > 4) {
+                LogMessage(MessageLevel::Error, "%s: constant attribute %d has %d components", kOperation, i,
+                           attribute.components);
+                return ResultCode::InvalidValue;
+            }
+            size_t bytes = static_cast<size_t>(attribute.components) * sizeof(GLfloat);
+            if (attribute.offset > constantDataSize || bytes > constantDataSize - attribute.offset) {
+                LogMessage(MessageLevel::Error, "%s: constant attribute %d lies outside the constant data", kOperation,
+                           i);
+                return ResultCode::InvalidValue;
+            }
+            // Copied out: the host's offsets need not be float-aligned.
+            GLfloat values[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+            std::memcpy(values, static_cast<const unsigned char*>(constantData) + attribute.offset, bytes);
+            // The location goes to GL as given: GL answers a bad one with GL_INVALID_VALUE.
+            GLuint location = static_cast<GLuint>(attribute.location);
+            switch (attribute.components) {
+                case 1: glVertexAttrib1fv(location, values); break;
+                case 2: glVertexAttrib2fv(location, values); break;
+                case 3: glVertexAttrib3fv(location, values); break;
+                default: glVertexAttrib4fv(location, values); break;
+            }
+        }
+    }
+    return CheckGlError(kOperation);
+}
+
+ResultCode GlVertexArray::BindOn(GlContext* context) {
+    if (context == owner) {
+        if (vao == 0) glGenVertexArrays(1, &vao);
+        glBindVertexArray(vao);
+        if (dirty) {
+            ResultCode result = BindVertexBuffers();
+            // A failed application is not retried by the next bind: the host fixes the buffer and
+            // lists it again, which marks the array dirty.
+            dirty = false;
+            if (result != ResultCode::Success) return result;
+        }
+    } else {
+        // A core-profile context without its own VAO (0) lets GL answer the draw with its error.
+        glBindVertexArray(context->GetOwnVao());
+        ResultCode result = BindVertexBuffers();
+        if (result != ResultCode::Success) return result;
+    }
+    ResultCode result = SetConstantValues();
+    bound = true;
+    return result;
+}
+
+void GlVertexArray::UnBindFrom(GlContext* context) {
+    // On the owner the VAO holds the attribute state and simply stops being bound; elsewhere the
+    // context's own VAO carries it and would pass it on to the next array.
+    if (context != owner)
+        for (const VertexBufferBinding& entry : buffers)
+            if (entry.buffer != nullptr) AsGl(entry.buffer)->UnBind();
+    glBindVertexArray(0);
+    bound = false;
+}
+
+}  // namespace vindra

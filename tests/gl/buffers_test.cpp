@@ -475,9 +475,11 @@ TEST_F(BufferTest, BadEnumsAndNullPointers) {
     EXPECT_EQ(context->ReleasePixelBuffer(&pixel), 0u);
     EXPECT_EQ(context->ReleaseIndexBuffer(&index), 0u);
     EXPECT_EQ(context->ReleaseUniformBuffer(&uniform), 0u);
-    EXPECT_EQ(context->ReleaseVertexBuffer(nullptr), 0u);
     EXPECT_EQ(vertex, nullptr);
     EXPECT_EQ(Log(), kNoMessages);
+    // A null address is a host bug: reported, nothing touched.
+    EXPECT_EQ(context->ReleaseVertexBuffer(nullptr), uint32_t(ResultCode::InvalidValue));
+    EXPECT_TRUE(capture.Contains(4, "GlContext::ReleaseVertexBuffer: null address"));
 }
 
 }  // namespace

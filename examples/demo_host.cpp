@@ -1,0 +1,355 @@
+// vindra demo host: what an application does with the library, end to end.
+//
+// Opens an X window of its own, creates a vindra context on it (OpenGL 4.5 core), draws an indexed
+// hexagon with per-vertex colours through a shader program with a transform uniform, waits for the GPU
+// with a fence, reads the frame back, writes it as a PNG and checks a few pixels of it.
+//
+//   vindra-demo [output.png]      default output: build/demo.png
+//
+// Exits 0 when every pixel check passed, 1 otherwise (or when anything on the way failed).
+#include <GL/gl.h>
+#include <X11/Xlib.h>
+#undef Success  // Xlib's macro would hide vindra::ResultCode::Success
+#undef Always
+
+#include <png.h>
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "vindra/vindra.h"
+
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+constexpr float kRadius = 0.9f;
+constexpr float kScale = 0.95f;
+constexpr float kAngleDegrees = 15.0f;
+constexpr float kPi = 3.14159265358979f;
+constexpr float kBackground[4] = {0.1f, 0.1f, 0.15f, 1.0f};
+
+struct Vertex {
+    float x, y;
+    uint8_t rgba[4];
+};
+
+struct Rgb {
+    uint8_t r, g, b;
+};
+
+// Corner colours, counter-clockwise from the +x axis; the centre is white.
+constexpr Rgb kCornerColors[6] = {{255, 0, 0}, {255, 255, 0}, {0, 255, 0}, {0, 255, 255}, {0, 0, 255}, {255, 0, 255}};
+
+const char* const kVertexShader = R"(#version 450 core
+layout(location = 0) in vec2 position;
+layout(location = 1) in vec4 color;
+uniform mat4 transform;
+out vec4 vertexColor;
+void main() {
+    gl_Position = transform * vec4(position, 0.0, 1.0);
+    vertexColor = color;
+})";
+
+const char* const kFragmentShader = R"(#version 450 core
+in vec4 vertexColor;
+out vec4 fragColor;
+void main() { fragColor = vertexColor; })";
+
+// Rotation and scale, with x narrowed by the window's aspect so that the hexagon stays regular.
+// Column-major, as GL takes it.
+struct Transform {
+    float m[16];
+
+    Transform() {
+        float angle = kAngleDegrees * kPi / 180.0f;
+        float c = std::cos(angle) * kScale, s = std::sin(angle) * kScale;
+        float aspect = static_cast<float>(kHeight) / kWidth;
+        const float values[16] = {c * aspect, s, 0, 0, -s * aspect, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+        for (int i = 0; i < 16; ++i) m[i] = values[i];
+    }
+    // Window pixel (bottom-up, as glReadPixels counts rows) that model point (x, y) lands on.
+    void ToPixel(float x, float y, int* px, int* py) const {
+        float ndcX = m[0] * x + m[4] * y;
+        float ndcY = m[1] * x + m[5] * y;
+        *px = static_cast<int>((ndcX + 1.0f) * 0.5f * kWidth);
+        *py = static_cast<int>((ndcY + 1.0f) * 0.5f * kHeight);
+    }
+};
+
+bool Ok(vindra::ResultCode result, const char* what) {
+    if (result == vindra::ResultCode{}) return true;  // Success
+    std::fprintf(stderr, "vindra-demo: %s failed with result %u\n", what, static_cast<unsigned>(result));
+    return false;
+}
+
+std::string Info(vindra::Context& context, vindra::ContextInfo query) {
+    size_t size = 0;
+    context.GetInfo(query, 0, nullptr, &size);
+    if (size == 0) return "(unknown)";
+    std::vector<char> text(size);
+    if (context.GetInfo(query, text.size(), text.data(), nullptr) != vindra::ResultCode{}) return "(unknown)";
+    return text.data();
+}
+
+// The frame as GL reads it (rows bottom-up) to an RGBA PNG (rows top-down).
+bool WritePng(const char* path, const std::vector<uint8_t>& pixels) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = kWidth;
+    image.height = kHeight;
+    image.format = PNG_FORMAT_RGBA;
+    // A negative stride walks the rows from the last one: the bottom-up frame comes out upright.
+    const png_int_32 stride = -static_cast<png_int_32>(kWidth * 4);
+    if (!png_image_write_to_file(&image, path, 0, pixels.data(), stride, nullptr)) {
+        std::fprintf(stderr, "vindra-demo: cannot write %s: %s\n", path, image.message);
+        return false;
+    }
+    return true;
+}
+
+// A window of the host's own on its own X connection, mapped and shown before the context is made.
+struct HostWindow {
+    Display* display = nullptr;
+    Window window = 0;
+
+    bool Open() {
+        display = XOpenDisplay(nullptr);
+        if (display == nullptr) {
+            std::fprintf(stderr, "vindra-demo: cannot open the X display (is DISPLAY set?)\n");
+            return false;
+        }
+        window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, kWidth, kHeight, 0, 0, 0);
+        XStoreName(display, window, "vindra demo");
+        XSelectInput(display, window, StructureNotifyMask);
+        XMapWindow(display, window);
+        for (XEvent event{}; event.type != MapNotify;) XNextEvent(display, &event);
+        return true;
+    }
+    ~HostWindow() {
+        if (display == nullptr) return;
+        if (window != 0) XDestroyWindow(display, window);
+        XCloseDisplay(display);
+    }
+};
+
+struct Check {
+    std::string what;
+    int x, y;
+    bool passed;
+    uint8_t pixel[4];
+};
+
+class Checker {
+public:
+    explicit Checker(const std::vector<uint8_t>& pixels) : pixels(pixels) {}
+
+    // Every channel within `tolerance` of `expected`.
+    void Near(const std::string& what, int x, int y, Rgb expected, int tolerance) {
+        const uint8_t* p = At(x, y);
+        bool passed = std::abs(p[0] - expected.r) <= tolerance && std::abs(p[1] - expected.g) <= tolerance &&
+                      std::abs(p[2] - expected.b) <= tolerance;
+        Add(what, x, y, passed);
+    }
+    // Channels that are full in `pattern` at least `high`, empty ones at most `low`.
+    void Dominated(const std::string& what, int x, int y, Rgb pattern, int high, int low) {
+        const uint8_t* p = At(x, y);
+        const uint8_t want[3] = {pattern.r, pattern.g, pattern.b};
+        bool passed = true;
+        for (int i = 0; i < 3; ++i) passed = passed && (want[i] != 0 ? p[i] >= high : p[i] <= low);
+        Add(what, x, y, passed);
+    }
+
+    const std::vector<Check>& Results() const { return checks; }
+
+private:
+    const uint8_t* At(int x, int y) const { return &pixels[(static_cast<size_t>(y) * kWidth + x) * 4]; }
+    void Add(const std::string& what, int x, int y, bool passed) {
+        const uint8_t* p = At(x, y);
+        checks.push_back(Check{what, x, y, passed, {p[0], p[1], p[2], p[3]}});
+    }
+
+    const std::vector<uint8_t>& pixels;
+    std::vector<Check> checks;
+};
+
+std::vector<Vertex> HexagonVertices() {
+    std::vector<Vertex> vertices = {{0.0f, 0.0f, {255, 255, 255, 255}}};
+    for (int i = 0; i < 6; ++i) {
+        float angle = i * kPi / 3.0f;
+        const Rgb& c = kCornerColors[i];
+        vertices.push_back({kRadius * std::cos(angle), kRadius * std::sin(angle), {c.r, c.g, c.b, 255}});
+    }
+    return vertices;
+}
+
+std::vector<uint16_t> HexagonIndices() {
+    std::vector<uint16_t> indices;
+    for (uint16_t i = 0; i < 6; ++i) {
+        indices.push_back(0);
+        indices.push_back(static_cast<uint16_t>(1 + i));
+        indices.push_back(static_cast<uint16_t>(1 + (i + 1) % 6));
+    }
+    return indices;
+}
+
+// Everything the host makes through the context, released through it in one place.
+struct Scene {
+    vindra::Context* context = nullptr;
+    vindra::ShaderProgram* program = nullptr;
+    vindra::VertexBuffer* vertices = nullptr;
+    vindra::IndexBuffer* indices = nullptr;
+    vindra::VertexArray* array = nullptr;
+    vindra::FenceSync* fence = nullptr;
+
+    ~Scene() {
+        if (context == nullptr) return;
+        context->BindVertexArray(nullptr);
+        context->BindIndexBuffer(nullptr);
+        context->BindShaderProgram(nullptr);
+        context->ReleaseFenceSync(&fence);
+        context->ReleaseVertexArray(&array);  // before the buffer it lists
+        context->ReleaseIndexBuffer(&indices);
+        context->ReleaseVertexBuffer(&vertices);
+        context->ReleaseShaderProgram(&program);
+        delete context;
+    }
+
+    bool Build(const Transform& transform, int32_t* vertexCount, int32_t* indexCount) {
+        program = context->CreateShaderProgram();
+        if (!Ok(program->AddShader(vindra::ShaderStage::Vertex, 1, &kVertexShader, nullptr), "vertex shader") ||
+            !Ok(program->AddShader(vindra::ShaderStage::Fragment, 1, &kFragmentShader, nullptr), "fragment shader") ||
+            !Ok(program->Link(), "program link"))
+            return false;
+        int32_t transformIndex = program->AddUniformVariable(0, "transform", vindra::UniformType::Mat4, 1, 1);
+        if (!Ok(program->ResolveUniformVariables(), "uniform lookup") ||
+            !Ok(program->SetUniformValue(transformIndex, transform.m, sizeof transform.m), "transform upload"))
+            return false;
+
+        std::vector<Vertex> hexagon = HexagonVertices();
+        std::vector<uint16_t> triangles = HexagonIndices();
+        *vertexCount = static_cast<int32_t>(hexagon.size());
+        *indexCount = static_cast<int32_t>(triangles.size());
+
+        vindra::VertexLayout layout{};
+        layout.stride = sizeof(Vertex);
+        layout.attributeCount = 2;
+        layout.attributes[0] = {0, vindra::VertexAttributeType::Float32, 2, 0, false};
+        layout.attributes[1] = {1, vindra::VertexAttributeType::UInt8, 4, offsetof(Vertex, rgba), true};
+        vertices = context->CreateVertexBuffer();
+        if (!Ok(vertices->BufferData(hexagon.size() * sizeof(Vertex), hexagon.data(), vindra::BufferUsage::StaticDraw),
+                "vertex upload") ||
+            !Ok(vertices->SetVertexLayout(&layout), "vertex layout"))
+            return false;
+
+        indices = context->CreateIndexBuffer();
+        if (!Ok(indices->SetIndexType(vindra::IndexType::UInt16), "index type") ||
+            !Ok(indices->BufferData(triangles.size() * sizeof(uint16_t), triangles.data(),
+                                    vindra::BufferUsage::StaticDraw),
+                "index upload"))
+            return false;
+
+        array = context->CreateVertexArray();
+        fence = context->CreateFenceSync();
+        return Ok(array->SetVertexBuffer(vertices, 0, 0), "vertex array");
+    }
+
+    bool Draw(int32_t indexCount) {
+        return Ok(context->SetViewPort(0, 0, kWidth, kHeight), "viewport") &&
+               Ok(context->Clear(vindra::ClearColorBuffer | vindra::ClearDepthBuffer, kBackground, 1.0, 0), "clear") &&
+               Ok(context->BindShaderProgram(program), "program bind") &&
+               // The index buffer binding lives in the vertex array object: vertex array first.
+               Ok(context->BindVertexArray(array), "vertex array bind") &&
+               Ok(context->BindIndexBuffer(indices), "index buffer bind") &&
+               Ok(context->DrawIndexedPrimitives(vindra::PrimitiveType::Triangles, indexCount, 0, 0), "draw") &&
+               Ok(fence->SetFence(), "fence") && Ok(fence->ClientWait(), "fence wait");
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const char* output = argc > 1 ? argv[1] : "build/demo.png";
+    if (argc > 2) {
+        std::fprintf(stderr, "usage: %s [output.png]\n", argv[0]);
+        return 2;
+    }
+
+    HostWindow host;
+    if (!host.Open()) return 1;
+
+    vindra::ContextInitData init{};
+    init.name = "vindra-demo";
+    init.type = 1;
+    init.window = host.window;
+    init.majorVersion = 4;
+    init.minorVersion = 5;
+    init.coreProfile = true;
+    init.clPlatformIndex = -1;
+    init.clDeviceIndex = -1;
+
+    Scene scene;
+    scene.context = vindra::CreateContext(init);
+    if (scene.context == nullptr) {
+        std::fprintf(stderr, "vindra-demo: no context could be created (see the messages above)\n");
+        return 1;
+    }
+    vindra::Context& context = *scene.context;
+
+    Transform transform;
+    int32_t vertexCount = 0, indexCount = 0;
+    if (!scene.Build(transform, &vertexCount, &indexCount) || !scene.Draw(indexCount)) return 1;
+
+    // The fence has passed: the frame in the back buffer is complete.
+    std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 4);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    if (glGetError() != GL_NO_ERROR) {
+        std::fprintf(stderr, "vindra-demo: reading the frame back failed\n");
+        return 1;
+    }
+    context.SwapBuffers(false);  // and show it
+
+    std::printf("vindra demo host\n");
+    std::printf("  %-10s %s\n", "renderer", Info(context, vindra::ContextInfo::Renderer).c_str());
+    std::printf("  %-10s %s\n", "version", Info(context, vindra::ContextInfo::Version).c_str());
+    std::printf("  %-10s %dx%d, X window 0x%lx\n", "window", kWidth, kHeight, host.window);
+    std::printf("  %-10s hexagon, %d vertices, %d 16-bit indices, rotated %.0f degrees\n", "mesh", vertexCount,
+                indexCount, kAngleDegrees);
+
+    bool written = WritePng(output, pixels);
+    std::printf("  %-10s %s%s\n", "output", output, written ? "" : " (not written)");
+
+    Checker checker(pixels);
+    const Rgb background = {26, 26, 38};  // kBackground in bytes
+    checker.Near("background, corner", 2, 2, background, 2);
+    int x = 0, y = 0;
+    // Between two corners just outside the edge: the hexagon's inner radius is kRadius * cos 30.
+    transform.ToPixel(1.05f * kRadius * std::cos(kPi / 6), 1.05f * kRadius * std::sin(kPi / 6), &x, &y);
+    checker.Near("background, outside an edge", x, y, background, 2);
+    transform.ToPixel(0.0f, 0.0f, &x, &y);
+    checker.Near("centre, white", x, y, Rgb{255, 255, 255}, 24);
+    const char* const names[6] = {"red", "yellow", "green", "cyan", "blue", "magenta"};
+    for (int i = 0; i < 6; ++i) {
+        // Four fifths of the way to a corner: that corner's colour over a fifth of the centre's white.
+        float angle = i * kPi / 3.0f;
+        transform.ToPixel(0.8f * kRadius * std::cos(angle), 0.8f * kRadius * std::sin(angle), &x, &y);
+        checker.Dominated(std::string("towards the ") + names[i] + " corner", x, y, kCornerColors[i], 180, 100);
+    }
+
+    int failed = 0;
+    std::printf("  pixel checks (x, y from the bottom left):\n");
+    for (const Check& c : checker.Results()) {
+        std::printf("    [%s] %-30s (%3d, %3d)  rgba %3d %3d %3d %3d\n", c.passed ? " ok " : "FAIL", c.what.c_str(),
+                    c.x, c.y, c.pixel[0], c.pixel[1], c.pixel[2], c.pixel[3]);
+        if (!c.passed) ++failed;
+    }
+    size_t total = checker.Results().size();
+    std::printf("  %zu of %zu pixel checks passed\n", total - failed, total);
+    return failed == 0 && written ? 0 : 1;
+}
