@@ -7,31 +7,11 @@
 
 #include <cstdio>
 
+#include "context_bench_common.h"
 #include "ratio_reporter.h"
 #include "vindra/context.h"
 
 namespace {
-
-vindra::ContextInitData HeadlessInit() {
-    vindra::ContextInitData init{};
-    init.type = 1;
-    init.window = 0;
-    init.clPlatformIndex = -1;
-    init.clDeviceIndex = -1;
-    return init;
-}
-
-void BM_Vindra_CreateContext(benchmark::State& state) {
-    for (auto _ : state) {
-        vindra::ContextInitData init = HeadlessInit();
-        vindra::Context* context = vindra::CreateContext(init);
-        if (context == nullptr) {
-            state.SkipWithError("CreateContext failed");
-            break;
-        }
-        delete context;
-    }
-}
 
 // The raw side keeps its own X connection, as a host with its own GLX code would.
 Display* display = nullptr;
@@ -116,7 +96,7 @@ int main(int argc, char** argv) {
 
     // Bootstrap: vindra opens its display and initialises GLEW (whose GLX and GL entry points the raw
     // side uses too) on its first context.
-    vindra::ContextInitData init = HeadlessInit();
+    vindra::ContextInitData init = vindra_bench::WindowlessInit();
     vindra::Context* first = vindra::CreateContext(init);
     if (first == nullptr) {
         std::fprintf(stderr, "create_context_bench: CreateContext failed (is an X server running?)\n");
@@ -134,7 +114,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    vindra_bench::WithMinimum(benchmark::RegisterBenchmark("BM_Vindra/CreateContext", BM_Vindra_CreateContext))
+    vindra_bench::WithMinimum(
+        benchmark::RegisterBenchmark("BM_Vindra/CreateContext", vindra_bench::BM_Vindra_CreateContext))
         ->Unit(benchmark::kMicrosecond);
     vindra_bench::WithMinimum(benchmark::RegisterBenchmark("BM_Raw/CreateContext", BM_Raw_CreateContext))
         ->Unit(benchmark::kMicrosecond);

@@ -8,31 +8,11 @@
 
 #include <cstdio>
 
+#include "context_bench_common.h"
 #include "ratio_reporter.h"
 #include "vindra/context.h"
 
 namespace {
-
-vindra::ContextInitData WindowlessInit() {
-    vindra::ContextInitData init{};
-    init.type = 1;
-    init.window = nullptr;
-    init.clPlatformIndex = -1;
-    init.clDeviceIndex = -1;
-    return init;
-}
-
-void BM_Vindra_CreateContext(benchmark::State& state) {
-    for (auto _ : state) {
-        vindra::ContextInitData init = WindowlessInit();
-        vindra::Context* context = vindra::CreateContext(init);
-        if (context == nullptr) {
-            state.SkipWithError("CreateContext failed");
-            break;
-        }
-        delete context;
-    }
-}
 
 // One full create-use-destroy round; false when a step failed. A window takes one pixel format for
 // life, so each round makes its own, as vindra does for a windowless context.
@@ -93,7 +73,7 @@ int main(int argc, char** argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
     // GLEW is compiled into vindra.dll; the raw side resolves its own copy on vindra's first context.
-    vindra::ContextInitData init = WindowlessInit();
+    vindra::ContextInitData init = vindra_bench::WindowlessInit();
     vindra::Context* first = vindra::CreateContext(init);
     if (first == nullptr || glewInit() != GLEW_OK || wglCreateContextAttribsARB == nullptr ||
         wglChoosePixelFormatARB == nullptr) {
@@ -106,7 +86,8 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    vindra_bench::WithMinimum(benchmark::RegisterBenchmark("BM_Vindra/CreateContext", BM_Vindra_CreateContext))
+    vindra_bench::WithMinimum(
+        benchmark::RegisterBenchmark("BM_Vindra/CreateContext", vindra_bench::BM_Vindra_CreateContext))
         ->Unit(benchmark::kMicrosecond);
     vindra_bench::WithMinimum(benchmark::RegisterBenchmark("BM_Raw/CreateContext", BM_Raw_CreateContext))
         ->Unit(benchmark::kMicrosecond);

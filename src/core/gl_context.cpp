@@ -57,6 +57,20 @@ void GlContext::CopyName(const char* source) {
     name[kNameCapacity - 1] = '\0';
 }
 
+Context* GlContext::FinishSharedContext(GlContext* shared) {
+    Context* remembered = currentContext;
+    if (shared->MakeCurrent() != 0) {  // its own objects must not be made on the caller's context
+        delete shared;
+        return nullptr;
+    }
+    shared->SetUpGlObjects();
+    if (remembered != nullptr)
+        remembered->MakeCurrent();
+    else
+        shared->ClearCurrent();
+    return shared;
+}
+
 bool GlContext::Init(ContextInitData& init) {
     CopyName(init.name);
     return true;

@@ -140,6 +140,10 @@ protected:
     // is current on the calling thread: the names mean other objects in any other GL context.
     void DeleteGlObjects();
     void CopyName(const char* source);
+    // Sets up the own GL objects of a context just made to share with this one, on its own GL context,
+    // and leaves the calling thread with the current context it had. Deletes `shared` and answers null
+    // when it cannot be made current.
+    static Context* FinishSharedContext(GlContext* shared);
 
     char name[kNameCapacity] = {};
     Context* client = nullptr;

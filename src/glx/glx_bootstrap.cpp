@@ -2,6 +2,7 @@
 // <GL/glxew.h> included, the GLX 1.3 calls are GLEW pointers that stay null until glewInit has run.
 #include "glx/glx_context.h"
 
+#include "core/glew_bootstrap.h"
 #include "core/log_message.h"
 #include "glx/x_display.h"
 
@@ -76,12 +77,5 @@ bool LoadGlExtensions(Display* display) {
         }
     }
 
-    glewExperimental = GL_FALSE;
-    GLenum error = glewInit();
-    if (error != GLEW_OK) {
-        LogMessage(MessageLevel::Error, "GLEW: Initialization Error");
-        LogMessage(MessageLevel::Continuation, "    : %s", reinterpret_cast<const char*>(glewGetErrorString(error)));
-        return false;
-    }
-    return true;
+    return vindra::InitializeGlew();
 }

@@ -5,6 +5,7 @@
 
 #include "core/current_context.h"
 #include "core/log_message.h"
+#include "core/pixel_format_request.h"
 #include "glx/context_bindings.h"
 #include "glx/x_display.h"
 
@@ -20,17 +21,8 @@ namespace {
 // CreateContext calls of a process must not run on several threads at once.
 bool extensionsLoaded = false;
 
-// Requests still standing in the configuration chain; each failed attempt drops one.
-struct ConfigRequest {
-    bool multisample;
-    bool floatColor;
-    bool bits16;
-    bool bits10;
-    bool bits8;
-};
-
 // swapMethod: GLX_SWAP_COPY_OML, GLX_SWAP_EXCHANGE_OML, or 0 for any.
-std::vector<int> ConfigAttributes(const ConfigRequest& request, int swapMethod) {
+std::vector<int> ConfigAttributes(const vindra::PixelFormatRequest& request, int swapMethod) {
     std::vector<int> list = {
         GLX_X_RENDERABLE,  True,
         GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
@@ -54,30 +46,6 @@ std::vector<int> ConfigAttributes(const ConfigRequest& request, int swapMethod) 
     if (request.multisample) list.insert(list.end(), {GLX_SAMPLE_BUFFERS, 1, GLX_SAMPLES, 8});
     list.push_back(None);
     return list;
-}
-
-// Drops the first request still standing, with its warning; false when nothing is left to drop.
-bool DropOneRequest(ConfigRequest& request) {
-    if (request.multisample) {
-        LogMessage(MessageLevel::Warning, "GLX failed to find pixel format with multi sampling");
-        request.multisample = false;
-    } else if (request.floatColor) {
-        LogMessage(MessageLevel::Warning, "GLX failed to find 16-bit float pixel format");
-        request.floatColor = false;
-    } else if (request.bits16) {
-        LogMessage(MessageLevel::Warning, "GLX failed to find 16-bit pixel format");
-        request.bits16 = false;
-        request.bits10 = true;
-    } else if (request.bits10) {
-        LogMessage(MessageLevel::Warning, "GLX failed to find 10-bit pixel format");
-        request.bits10 = false;
-    } else if (request.bits8) {
-        LogMessage(MessageLevel::Warning, "GLX failed to find 8-bit pixel format");
-        request.bits8 = false;
-    } else {
-        return false;
-    }
-    return true;
 }
 
 std::vector<int> ContextAttributes(bool coreProfile, int32_t majorVersion, int32_t minorVersion) {
@@ -160,7 +128,7 @@ bool GlxContext::Init(ContextInitData& init) {
 }
 
 bool GlxContext::ChooseConfig(const ContextInitData& init, int screen, VisualID windowVisual) {
-    ConfigRequest request{init.multisample, init.floatColor, init.deepColor, init.deepColor, true};
+    vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
     int swapMethod = GLXEW_OML_swap_method ? (swapExchange ? GLX_SWAP_EXCHANGE_OML : GLX_SWAP_COPY_OML) : 0;
     for (;;) {
         fbConfig = FindConfig(ConfigAttributes(request, swapMethod), screen, windowVisual);
@@ -175,7 +143,7 @@ bool GlxContext::ChooseConfig(const ContextInitData& init, int screen, VisualID 
             }
         }
         if (fbConfig != nullptr) break;
-        if (!DropOneRequest(request)) return false;  // the plain attempt failed: silently
+        if (!request.DropOne("GLX")) return false;  // the plain attempt failed: silently
     }
     renderType = request.floatColor ? GLX_RGBA_FLOAT_TYPE_ARB : GLX_RGBA_TYPE;
     if (GLXEW_OML_swap_method) {
@@ -303,17 +271,7 @@ Context* GlxContext::CreateSharedContext() {
     shared->coreProfile = coreProfile;
     shared->clState = clState;
 
-    Context* remembered = currentContext;
-    if (shared->MakeCurrent() != 0) {  // its own objects must not be made on the caller's context
-        delete shared;
-        return nullptr;
-    }
-    shared->SetUpGlObjects();
-    if (remembered != nullptr)
-        remembered->MakeCurrent();
-    else
-        shared->ClearCurrent();
-    return shared;
+    return FinishSharedContext(shared);
 }
 
 int64_t GlxContext::GetTotalVideoMemory() {

@@ -1,4 +1,5 @@
 // Once-per-process GLEW bootstrap on a hidden dummy window.
+#include "core/glew_bootstrap.h"
 #include "core/log_message.h"
 #include "wgl/wgl_context.h"
 
@@ -77,12 +78,5 @@ bool LoadGlExtensions() {
         return false;
     }
 
-    glewExperimental = GL_FALSE;
-    GLenum error = glewInit();
-    if (error != GLEW_OK) {
-        LogMessage(MessageLevel::Error, "GLEW: Initialization Error");
-        LogMessage(MessageLevel::Continuation, "    : %s", reinterpret_cast<const char*>(glewGetErrorString(error)));
-        return false;
-    }
-    return true;
+    return vindra::InitializeGlew();
 }

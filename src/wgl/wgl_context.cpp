@@ -5,6 +5,7 @@
 
 #include "core/current_context.h"
 #include "core/log_message.h"
+#include "core/pixel_format_request.h"
 
 using vindra::Context;
 using vindra::ContextInitData;
@@ -18,16 +19,7 @@ namespace {
 // CreateContext calls of a process must not run on several threads at once.
 bool extensionsLoaded = false;
 
-// Requests still standing in the pixel-format chain; each failed attempt drops one.
-struct FormatRequest {
-    bool multisample;
-    bool floatColor;
-    bool bits16;
-    bool bits10;
-    bool bits8;
-};
-
-std::vector<int> FormatAttributes(const FormatRequest& request, bool swapExchange) {
+std::vector<int> FormatAttributes(const vindra::PixelFormatRequest& request, bool swapExchange) {
     std::vector<int> list = {
         WGL_DRAW_TO_WINDOW_ARB, 1,
         WGL_SUPPORT_OPENGL_ARB, 1,
@@ -53,30 +45,6 @@ std::vector<int> FormatAttributes(const FormatRequest& request, bool swapExchang
     if (request.multisample) list.insert(list.end(), {WGL_SAMPLES_ARB, 8});
     list.insert(list.end(), {0, 0});
     return list;
-}
-
-// Drops the first request still standing, with its warning; false when nothing is left to drop.
-bool DropOneRequest(FormatRequest& request) {
-    if (request.multisample) {
-        LogMessage(MessageLevel::Warning, "WGL failed to find pixel format with multi sampling");
-        request.multisample = false;
-    } else if (request.floatColor) {
-        LogMessage(MessageLevel::Warning, "WGL failed to find 16-bit float pixel format");
-        request.floatColor = false;
-    } else if (request.bits16) {
-        LogMessage(MessageLevel::Warning, "WGL failed to find 16-bit pixel format");
-        request.bits16 = false;
-        request.bits10 = true;
-    } else if (request.bits10) {
-        LogMessage(MessageLevel::Warning, "WGL failed to find 10-bit pixel format");
-        request.bits10 = false;
-    } else if (request.bits8) {
-        LogMessage(MessageLevel::Warning, "WGL failed to find 8-bit pixel format");
-        request.bits8 = false;
-    } else {
-        return false;
-    }
-    return true;
 }
 
 std::vector<int> ContextAttributes(bool coreProfile, int32_t majorVersion, int32_t minorVersion) {
@@ -166,14 +134,14 @@ bool WglContext::Init(ContextInitData& init) {
 }
 
 bool WglContext::ChoosePixelFormat(const ContextInitData& init, int* format) {
-    FormatRequest request{init.multisample, init.floatColor, init.deepColor, init.deepColor, true};
+    vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
     const float noFloatAttributes[] = {0, 0};
     for (;;) {
         std::vector<int> attributes = FormatAttributes(request, swapExchange);
         UINT count = 0;
         if (wglChoosePixelFormatARB(dc, attributes.data(), noFloatAttributes, 1, format, &count) && count != 0)
             return true;
-        if (!DropOneRequest(request)) return false;  // the plain attempt failed: silently
+        if (!request.DropOne("WGL")) return false;  // the plain attempt failed: silently
     }
 }
 
@@ -249,17 +217,7 @@ Context* WglContext::CreateSharedContext() {
     shared->coreProfile = coreProfile;
     shared->clState = clState;
 
-    Context* remembered = currentContext;
-    if (shared->MakeCurrent() != 0) {  // its own objects must not be made on the caller's context
-        delete shared;
-        return nullptr;
-    }
-    shared->SetUpGlObjects();
-    if (remembered != nullptr)
-        remembered->MakeCurrent();
-    else
-        shared->ClearCurrent();
-    return shared;
+    return FinishSharedContext(shared);
 }
 
 int64_t WglContext::GetTotalVideoMemory() {

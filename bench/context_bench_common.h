@@ -1,0 +1,34 @@
+// What the context-creation benchmarks of both platforms share: the vindra side of the pair.
+#ifndef VINDRA_BENCH_CONTEXT_BENCH_COMMON_H
+#define VINDRA_BENCH_CONTEXT_BENCH_COMMON_H
+
+#include <benchmark/benchmark.h>
+
+#include "vindra/context.h"
+
+namespace vindra_bench {
+
+// A context without a window: the library makes its own hidden one, as the raw side does.
+inline vindra::ContextInitData WindowlessInit() {
+    vindra::ContextInitData init{};
+    init.type = 1;
+    init.clPlatformIndex = -1;
+    init.clDeviceIndex = -1;
+    return init;
+}
+
+inline void BM_Vindra_CreateContext(benchmark::State& state) {
+    for (auto _ : state) {
+        vindra::ContextInitData init = WindowlessInit();
+        vindra::Context* context = vindra::CreateContext(init);
+        if (context == nullptr) {
+            state.SkipWithError("CreateContext failed");
+            break;
+        }
+        delete context;
+    }
+}
+
+}  // namespace vindra_bench
+
+#endif
