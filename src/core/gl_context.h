@@ -4,6 +4,7 @@
 #define VINDRA_SRC_CORE_GL_CONTEXT_H
 
 #include <cstdint>
+#include <vector>
 
 #include "vindra/context.h"
 
@@ -129,6 +130,9 @@ public:
     // Index GL type recorded by the last BindIndexBuffer, and the buffer it recorded.
     uint32_t GetIndexGlType() const { return indexType; }
     GlIndexBuffer* GetBoundIndexBuffer() const { return boundIndexBuffer; }
+    // Vertex arrays sign in with the context that made them for their lifetime (see vertexArrays).
+    void AddVertexArray(GlVertexArray* array);
+    void RemoveVertexArray(GlVertexArray* array);
     // Tests drive the vendor-specific paths on drivers of another vendor.
     void SetGpuVendorForTesting(GpuVendor vendor) { gpuVendor = vendor; }
 
@@ -162,6 +166,9 @@ protected:
     GlFramebuffer* boundFramebuffer = nullptr;
     GlShaderProgram* boundShaderProgram = nullptr;
     GlTexture* boundTextures[kTextureUnits] = {};
+    // Live vertex arrays this context made, wherever they are released: a vertex buffer released
+    // through this context is taken out of them first, so that no later bind reaches freed memory.
+    std::vector<GlVertexArray*> vertexArrays;
 };
 
 }  // namespace vindra

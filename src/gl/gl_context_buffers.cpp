@@ -13,10 +13,12 @@ namespace vindra {
 // Only this context makes buffers, so the host's interface pointer converts back to its Gl class.
 VertexBuffer* GlContext::CreateVertexBuffer() { return new GlVertexBuffer(); }
 
-// The vertex array bound here lets go of the buffer first, so that its next bind does not reach freed
-// memory; arrays elsewhere must be told by the host (RemoveVertexBuffer) before the release.
+// The vertex arrays this context made, and the one bound here, let go of the buffer first, so that no
+// later bind reaches freed memory. Arrays made by another context must be told by the host
+// (RemoveVertexBuffer) before it releases the buffer, or the buffer released through that context.
 uint32_t GlContext::ReleaseVertexBuffer(VertexBuffer** buffer) {
     return ReleaseObject<GlVertexBuffer>(buffer, "GlContext::ReleaseVertexBuffer", [this](GlVertexBuffer* released) {
+        for (GlVertexArray* array : vertexArrays) array->ForgetVertexBuffer(released);
         if (boundVertexArray != nullptr) boundVertexArray->ForgetVertexBuffer(released);
     });
 }

@@ -1,4 +1,6 @@
 // GlContext: vertex arrays, fences, clearing and drawing.
+#include <algorithm>
+
 #include <GL/glew.h>
 
 #include <cstdint>
@@ -48,6 +50,12 @@ ResultCode GlContext::Clear(uint32_t clearFlags, const float color[4], double de
 }
 
 VertexArray* GlContext::CreateVertexArray() { return new GlVertexArray(this); }
+
+void GlContext::AddVertexArray(GlVertexArray* array) { vertexArrays.push_back(array); }
+
+void GlContext::RemoveVertexArray(GlVertexArray* array) {
+    vertexArrays.erase(std::remove(vertexArrays.begin(), vertexArrays.end(), array), vertexArrays.end());
+}
 
 // Unbound on this context only: a context that bound it elsewhere keeps a record that the host clears
 // there first (BindVertexArray with null).

@@ -21,9 +21,10 @@ GlVertexBuffer* AsGl(VertexBuffer* buffer) { return static_cast<GlVertexBuffer*>
 
 }  // namespace
 
-GlVertexArray::GlVertexArray(GlContext* owner) : owner(owner) {}
+GlVertexArray::GlVertexArray(GlContext* owner) : owner(owner) { owner->AddVertexArray(this); }
 
 GlVertexArray::~GlVertexArray() {
+    owner->RemoveVertexArray(this);
     if (vao != 0) {
         Context* previous = currentContext;
         if (OwnerIsCurrent()) {

@@ -869,6 +869,27 @@ TEST_F(VertexArrayTest, ReleaseUnbindsTheArrayAndAcceptsNullPointers) {
     ExpectMessages({{4, "GlContext::ReleaseVertexArray: null address"}, {4, "GlContext::ReleaseFenceSync: null address"}});
 }
 
+TEST_F(VertexArrayTest, ReleasingAListedBufferEmptiesItsEntries) {
+    VertexBuffer* colored = MakeVertexBuffer(HalfQuads(), ColoredLayout());
+    VertexBuffer* doomed = MakeVertexBuffer(HalfQuads(), ColoredLayout());
+    VertexArray* bound = MakeArray(colored);
+    VertexArray* idle = MakeArray(doomed);
+    bound->SetVertexBuffer(doomed, 1, 0);
+    ASSERT_EQ(context->BindVertexArray(bound), ResultCode::Success);
+    // Released through the context that made both arrays, listed in the bound one and in one that
+    // is not bound: both let go of it (ASan would see a later read of the freed buffer).
+    VertexBuffer*& listed = vertexBuffers.back();  // the fixture's own copy, released here instead
+    EXPECT_EQ(context->ReleaseVertexBuffer(&listed), 0u);
+    EXPECT_EQ(Gl(bound)->GetBuffers()[1].buffer, nullptr);
+    EXPECT_EQ(Gl(idle)->GetBuffers()[0].buffer, nullptr);
+    ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
+    ASSERT_EQ(context->BindVertexArray(bound), ResultCode::Success);
+    ClearBlack(context.get());
+    EXPECT_EQ(context->DrawPrimitives(PrimitiveType::TriangleStrip, 0, 4), ResultCode::Success);
+    EXPECT_EQ(ReadPixel(16, 32), kRed);
+    ExpectMessages({});
+}
+
 TEST_F(VertexArrayTest, ReleasedBufferRemovedFirstLeavesLaterBindsSafe) {
     VertexBuffer* colored = MakeVertexBuffer(HalfQuads(), ColoredLayout());
     VertexLayout third = PositionOnlyLayout();
