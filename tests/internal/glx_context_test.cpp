@@ -399,8 +399,8 @@ TEST_F(GlxContextTest, SwapBuffersPresentsTheClientFirstAndReportsItsFailure) {
     capture.Clear();  // configuration warnings of the window's visual are not this test's concern
     main->SetClient(client.get());
     EXPECT_EQ(main->SwapBuffers(true), 0u);
-    EXPECT_EQ(mainWindow.Pixel(5, 5), 0xff0000ul);
-    EXPECT_EQ(clientWindow.Pixel(5, 5), 0x0000fful);
+    EXPECT_EQ(mainWindow.PresentedPixel(5, 5, 0xff0000ul), 0xff0000ul);
+    EXPECT_EQ(clientWindow.PresentedPixel(5, 5, 0x0000fful), 0x0000fful);
     std::vector<Message> swapped = capture.Take();
     EXPECT_TRUE(swapped.empty()) << vindra_test::Describe(swapped);
 

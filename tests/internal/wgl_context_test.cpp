@@ -252,7 +252,7 @@ TEST_F(WglContextTest, SwapBuffersPresentsAndReportsAFailingClient) {
     glClear(GL_COLOR_BUFFER_BIT);
     main->SetClient(client.get());
     EXPECT_EQ(main->SwapBuffers(true), 0u);
-    EXPECT_EQ(mainWindow.Pixel(5, 5), 0xff0000ul);
+    EXPECT_EQ(mainWindow.PresentedPixel(5, 5, 0xff0000ul), 0xff0000ul);
     EXPECT_TRUE(capture.Take().empty());
 
     clientWindow.Destroy();

@@ -2,6 +2,9 @@
 
 #include <GL/glew.h>
 
+#include <chrono>
+#include <thread>
+
 namespace vindra_test {
 
 vindra::ContextInitData DefaultInit(const char* name) {
@@ -35,6 +38,15 @@ void NextPlace(int* x, int* y) {
     ++placed;
 }
 }  // namespace
+
+unsigned long TestWindow::PresentedPixel(int x, int y, unsigned long expected) const {
+    unsigned long pixel = Pixel(x, y);
+    for (int attempt = 0; attempt < 50 && pixel != expected; ++attempt) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        pixel = Pixel(x, y);
+    }
+    return pixel;
+}
 
 #if !defined(_WIN32)
 

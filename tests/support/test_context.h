@@ -43,6 +43,9 @@ public:
     void Destroy();  // destroys the window now, as a host closing it would
     // Colour of one pixel as the window system shows it, 0xRRGGBB (0xdeadbeef when unreadable).
     unsigned long Pixel(int x, int y) const;
+    // The pixel once it shows `expected`, or what it shows after about a second: presentation can
+    // reach the window system after the swap call returned (Wine hands it on to X asynchronously).
+    unsigned long PresentedPixel(int x, int y, unsigned long expected) const;
 
 #if !defined(_WIN32)
     Display* display() const { return connection; }
