@@ -196,6 +196,41 @@ TEST_F(WglContextTest, BadWindowsAreRefused) {
     EXPECT_EQ(messages[0].text.rfind("WGL: Invalid window handle", 0), 0u) << messages[0].text;
 }
 
+TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
+    vindra_test::TestWindow window;
+    vindra::ContextInitData init = vindra_test::DefaultInit("first");
+    init.window = window.id();
+    ContextPtr first = vindra_test::Create(init);
+    ASSERT_TRUE(first);
+    // A window takes one pixel format for life: offer the second context another one.
+    HDC dc = GetDC(window.id());
+    int taken = GetPixelFormat(dc), other = 0;
+    PIXELFORMATDESCRIPTOR descriptor{};
+    int formats = DescribePixelFormat(dc, 1, sizeof descriptor, &descriptor);
+    for (int i = 1; i <= formats && other == 0; ++i) {
+        DescribePixelFormat(dc, i, sizeof descriptor, &descriptor);
+        if (i != taken && (descriptor.dwFlags & PFD_SUPPORT_OPENGL) && (descriptor.dwFlags & PFD_DRAW_TO_WINDOW))
+            other = i;
+    }
+    ReleaseDC(window.id(), dc);
+    ASSERT_NE(other, 0);
+    capture.Clear();
+    ChooserOverride chooser([other](HDC, const int*, const FLOAT*, UINT, int* chosen, UINT* count) {
+        *chosen = other;
+        *count = 1;
+        return TRUE;
+    });
+    init.name = "second";
+    ContextPtr second = vindra_test::Create(init);
+    std::vector<Message> messages = capture.Take();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0], (Message{3, "WGL: Failed to set pixel format"}));
+    // The context creation that follows decides: here it is made for the format the window kept.
+    ASSERT_TRUE(second) << vindra_test::Describe(messages);
+    EXPECT_EQ(messages.size(), 1u) << vindra_test::Describe(messages);
+    EXPECT_EQ(wglGetCurrentContext(), Wgl(second)->GetGlrc());
+}
+
 TEST_F(WglContextTest, MakeCurrentFailsWhileCurrentOnAnotherThread) {
     ContextPtr context = vindra_test::CreateHeadless();
     ASSERT_TRUE(context);
