@@ -1,4 +1,5 @@
-// What the context-creation benchmarks of both platforms share: the vindra side of the pair.
+// What the benchmarks share: the creation record of their windowless context, and the vindra side of
+// the context-creation pair.
 #ifndef VINDRA_BENCH_CONTEXT_BENCH_COMMON_H
 #define VINDRA_BENCH_CONTEXT_BENCH_COMMON_H
 

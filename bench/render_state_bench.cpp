@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "context_bench_common.h"
 #include "ratio_reporter.h"
 #include "vindra/context.h"
 
@@ -169,12 +170,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    ContextInitData init{};
+    ContextInitData init = vindra_bench::WindowlessInit();
     init.name = "render state benchmark";
-    init.type = 1;
-    init.window = 0;  // headless
-    init.clPlatformIndex = -1;
-    init.clDeviceIndex = -1;
     context = CreateContext(init);
     if (context == nullptr) {
         std::fprintf(stderr, "render_state_bench: CreateContext failed (is an X server running?)\n");
