@@ -382,7 +382,9 @@ struct VertexBufferBinding {
 class VertexArray {
 public:
     // Lists buffer (not owned) at index with a byte offset; a null buffer empties the entry.
-    // A negative index does nothing. Always Success.
+    // A negative index does nothing; an index of 1024 or more is InvalidValue. Releasing a listed
+    // buffer through the context that made this array empties its entries; before releasing it through
+    // another context, remove it here.
     virtual ResultCode SetVertexBuffer(VertexBuffer* buffer, int32_t index, uint64_t offset) = 0;
     // Empties the first entry that holds buffer; InvalidValue when it is null or not listed.
     virtual ResultCode RemoveVertexBuffer(VertexBuffer* buffer) = 0;

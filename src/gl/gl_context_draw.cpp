@@ -12,16 +12,9 @@
 #include "gl/gl_fence_sync.h"
 #include "gl/gl_vertex_array.h"
 #include "gl/release_object.h"
+#include "gl/render_state_tables.h"
 
 namespace vindra {
-
-namespace {
-
-// PrimitiveType to GL mode, indexed by the value. No line loop and no triangle fan.
-constexpr GLenum kPrimitiveModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_PATCHES};
-constexpr size_t kPrimitiveModeCount = sizeof kPrimitiveModes / sizeof kPrimitiveModes[0];
-
-}  // namespace
 
 ResultCode GlContext::Clear(uint32_t clearFlags, const float color[4], double depth, int32_t stencil) {
     constexpr const char* kOperation = "GlContext::Clear";
@@ -84,7 +77,7 @@ ResultCode GlContext::BindVertexArray(VertexArray* array) {
 // yet, so the draws have none to send.
 ResultCode GlContext::DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) {
     constexpr const char* kOperation = "GlContext::DrawPrimitives";
-    if (!IsValidEnum(type, kPrimitiveModeCount, kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    if (!IsValidEnum(type, TableSize(kPrimitiveModes), kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
     glDrawArrays(kPrimitiveModes[static_cast<int32_t>(type)], first, count);
     return CheckGlError(kOperation);
 }
@@ -94,7 +87,7 @@ ResultCode GlContext::DrawPrimitives(PrimitiveType type, int32_t first, int32_t 
 ResultCode GlContext::DrawIndexedPrimitives(PrimitiveType type, int32_t count, uint64_t indexByteOffset,
                                             int32_t baseVertex) {
     constexpr const char* kOperation = "GlContext::DrawIndexedPrimitives";
-    if (!IsValidEnum(type, kPrimitiveModeCount, kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    if (!IsValidEnum(type, TableSize(kPrimitiveModes), kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
     const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(indexByteOffset));
     glDrawElementsBaseVertex(kPrimitiveModes[static_cast<int32_t>(type)], count, indexType, offset, baseVertex);
     return CheckGlError(kOperation);

@@ -19,10 +19,11 @@ class GlContext;
 // entries (SetVertexBuffer with null, RemoveVertexBuffer, ClearVertexBuffers) disables their attributes
 // in the VAO only while the owner is current on the calling thread.
 //
-// Listed vertex buffers are not owned, and the array cannot learn that one was released: remove a
-// buffer from every vertex array that lists it (RemoveVertexBuffer, ClearVertexBuffers or
-// SetVertexBuffer with null) before releasing it. A released buffer left in the list is read at the
-// next bind on another context, at the first bind after the list changed, and at its removal.
+// Listed vertex buffers are not owned. A buffer released through the context that made this array
+// (or the one it is bound on) leaves the list on its own (ForgetVertexBuffer). A buffer released
+// through any other context must first be removed from the list by the host (RemoveVertexBuffer,
+// ClearVertexBuffers or SetVertexBuffer with null): the array cannot learn of that release, and would
+// read the freed buffer at its next bind on another context, after the list changed, or at its removal.
 class GlVertexArray final : public VertexArray {
 public:
     // More entries than any draw could use; a larger index is a host's mistake, not a request for

@@ -1,4 +1,4 @@
-// Library enumeration values to GL enums, indexed by the value.
+// Library enumeration values to GL enums, indexed by the value: render state and primitive types.
 #ifndef VINDRA_SRC_GL_RENDER_STATE_TABLES_H
 #define VINDRA_SRC_GL_RENDER_STATE_TABLES_H
 
@@ -30,6 +30,10 @@ constexpr GLenum kBlendFactors[] = {
 };
 
 constexpr GLenum kFillModes[] = {GL_FILL, GL_LINE};
+
+// PrimitiveType: no line loop and no triangle fan.
+constexpr GLenum kPrimitiveModes[] = {GL_POINTS,    GL_LINES,          GL_LINE_STRIP,
+                                      GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_PATCHES};
 
 template <typename T, size_t N>
 constexpr size_t TableSize(const T (&)[N]) { return N; }
