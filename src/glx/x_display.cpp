@@ -43,7 +43,7 @@ Display* GetProcessDisplay() {
     XInitThreads();
     processDisplay = XOpenDisplay(nullptr);
     if (processDisplay == nullptr) {
-        LogMessage(MessageLevel::Error, "GLX: Failed to open X display");
+        LogMessage(MessageLevel::Error, "GLX: Failed to open X display \"%s\"", XDisplayName(nullptr));
         return nullptr;
     }
     previousHandler = XSetErrorHandler(HandleXError);

@@ -38,7 +38,7 @@ class ContextInfoTest : public ::testing::Test {
 protected:
     void SetUp() override {
         context = vindra_test::CreateHeadless();
-        ASSERT_NE(context, nullptr);
+        ASSERT_NE(context, nullptr) << vindra_test::Describe(messages.Peek());
         messages.Clear();
     }
     void TearDown() override {
@@ -178,7 +178,7 @@ TEST(ContextIdentityTest, NameTypeAndFixedAnswers) {
     const std::string longName = "0123456789abcdefghijklmnopqrstuvwxyzABCD";
     {
         vindra_test::ContextPtr context = vindra_test::CreateHeadless(longName.c_str());
-        ASSERT_NE(context, nullptr);
+        ASSERT_NE(context, nullptr) << vindra_test::Describe(messages.Peek());
         EXPECT_EQ(std::string(context->GetName()), longName.substr(0, 31));
         EXPECT_EQ(context->GetType(), 1);
         EXPECT_EQ((std::vector<int64_t>{context->ReservedQuery3(), context->ReservedQuery10(),

@@ -38,7 +38,7 @@ class RenderStateTest : public ::testing::Test {
 protected:
     void SetUp() override {
         context = vindra_test::CreateHeadless();
-        ASSERT_NE(context, nullptr);
+        ASSERT_NE(context, nullptr) << vindra_test::Describe(messages.Peek());
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
         messages.Clear();
     }
