@@ -307,13 +307,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    ContextInitData init = vindra_bench::WindowlessInit();
-    init.name = "buffer and uniform benchmark";
-    context = CreateContext(init);
-    if (context == nullptr) {
-        std::fprintf(stderr, "buffer_uniform_bench: CreateContext failed (is an X server running?)\n");
-        return 1;
-    }
+    context = vindra_bench::CreateBenchContext("buffer_uniform_bench");
+    if (context == nullptr) return 1;
 
     bool ready = RegisterBufferPairs();
     if (ready && !MakePrograms()) {

@@ -5,6 +5,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
 #include "vindra/context.h"
 
 namespace vindra_bench {
@@ -16,6 +18,17 @@ inline vindra::ContextInitData WindowlessInit() {
     init.clPlatformIndex = -1;
     init.clDeviceIndex = -1;
     return init;
+}
+
+// The context a benchmark measures on, current on the calling thread; null (said on stderr) when none
+// can be made.
+inline vindra::Context* CreateBenchContext(const char* benchmark) {
+    vindra::ContextInitData init = WindowlessInit();
+    init.name = benchmark;
+    vindra::Context* context = vindra::CreateContext(init);
+    if (context == nullptr)
+        std::fprintf(stderr, "%s: CreateContext failed (is an X server running?)\n", benchmark);
+    return context;
 }
 
 inline void BM_Vindra_CreateContext(benchmark::State& state) {

@@ -160,13 +160,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    ContextInitData init = vindra_bench::WindowlessInit();
-    init.name = "draw benchmark";
-    context = CreateContext(init);
-    if (context == nullptr) {
-        std::fprintf(stderr, "draw_bench: CreateContext failed (is an X server running?)\n");
-        return 1;
-    }
+    context = vindra_bench::CreateBenchContext("draw_bench");
+    if (context == nullptr) return 1;
 
     bool ready = SetUp();
     for (const Pair& pair : kPairs)

@@ -170,13 +170,8 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
 
-    ContextInitData init = vindra_bench::WindowlessInit();
-    init.name = "render state benchmark";
-    context = CreateContext(init);
-    if (context == nullptr) {
-        std::fprintf(stderr, "render_state_bench: CreateContext failed (is an X server running?)\n");
-        return 1;
-    }
+    context = vindra_bench::CreateBenchContext("render_state_bench");
+    if (context == nullptr) return 1;
 
     RegisterAll();
     vindra_bench::RatioReporter reporter;
