@@ -1,5 +1,5 @@
 // The library's only export.
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 
 #if defined(_WIN32)
 #  include "wgl/wgl_context.h"

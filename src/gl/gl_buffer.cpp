@@ -7,7 +7,7 @@
 
 #include "core/check_gl_error.h"
 #include "core/current_context.h"
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "core/log_message.h"
 #include "gl/enum_argument.h"
 
@@ -49,17 +49,15 @@ constexpr UsageEntry kUsages[] = {
 };
 static_assert(sizeof(kUsages) / sizeof(kUsages[0]) == GlBuffer::kUsageCount, "one entry per BufferUsage");
 
-// A buffer serves every context that shares it, so the vendor is the one of the context running
-// the call, not of the one that made the buffer.
-GpuVendor CurrentVendor() {
-    if (currentContext == nullptr) return GpuVendor::Other;
-    return static_cast<GlContext*>(currentContext)->GetGpuVendor();
+// A buffer serves every context that shares it, so the driver is the one of the context running the
+// call, not of the one that made the buffer.
+bool CurrentDriverHas(DriverQuirk quirk) {
+    return currentContext != nullptr && static_cast<GlContext*>(currentContext)->Quirks().Has(quirk);
 }
 
 }  // namespace
 
 GlBuffer::~GlBuffer() {
-    // Releasing computeHandle on the current compute state arrives with the compute layer.
     if (name != 0) glDeleteBuffers(1, &name);
 }
 
@@ -72,24 +70,17 @@ ResultCode GlBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage 
     if (!IsValidEnum(newUsage, kUsageCount, "GlBuffer::BufferData", "BufferUsage"))
         return ResultCode::InvalidEnum;
 
-    // The memory object describes the old storage; the compute layer makes a new one on demand.
-    // Its release on the current compute state arrives with the compute layer.
-    computeHandle = nullptr;
-
     if (name == 0) glGenBuffers(1, &name);
     if (name != 0) {
         const UsageEntry& entry = kUsages[static_cast<size_t>(newUsage)];
-        GpuVendor vendor = CurrentVendor();
         subDataAccess = entry.subDataAccess;
-        // AMD drivers stall a write mapping until the GPU is done with the old contents unless
-        // the mapping discards them.
-        mapAccess[static_cast<int>(MapAccess::Write)] =
-            vendor == GpuVendor::Amd ? (GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT) : GL_MAP_WRITE_BIT;
+        mapAccess[static_cast<int>(MapAccess::Write)] = CurrentDriverHas(DriverQuirk::AmdWriteMappingStalls)
+                                                            ? (GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT)
+                                                            : GL_MAP_WRITE_BIT;
 
         glBindBuffer(target, name);
-        // NVIDIA drivers put client-storage buffers in host memory, which slows draws from them;
-        // mutable storage leaves the placement to the driver.
-        bool persistent = entry.storageFlags != 0 && glBufferStorage != nullptr && vendor != GpuVendor::Nvidia;
+        bool persistent = entry.storageFlags != 0 && glBufferStorage != nullptr &&
+                          !CurrentDriverHas(DriverQuirk::NvidiaClientStorageInHostMemory);
         if (persistent)
             glBufferStorage(target, static_cast<GLsizeiptr>(newSize), data, entry.storageFlags);
         else

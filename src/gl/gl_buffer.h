@@ -8,9 +8,6 @@
 
 #include "vindra/resources.h"
 
-// OpenCL memory object (cl_mem) that the compute layer makes from a buffer.
-struct _cl_mem;
-
 namespace vindra {
 
 class GlBuffer {
@@ -35,10 +32,6 @@ public:
     BufferUsage GetUsage() const { return usage; }      // as given to the last BufferData
     uint32_t GetSubDataAccess() const { return subDataAccess; }
     uint32_t GetMapAccess(MapAccess access) const;      // 0 for a value outside MapAccess
-    _cl_mem* GetComputeHandle() const { return computeHandle; }
-    // The compute layer hands over the memory object it made; the buffer drops it at the next
-    // BufferData and at destruction.
-    void SetComputeHandle(_cl_mem* handle) { computeHandle = handle; }
 
 protected:
     GlBuffer() = default;
@@ -52,7 +45,6 @@ protected:
     BufferUsage usage = BufferUsage::StaticDraw;
     uint32_t subDataAccess = 0;
     uint32_t mapAccess[kMapAccessCount] = {0x1, 0x2, 0x3};  // READ, WRITE, READ|WRITE
-    _cl_mem* computeHandle = nullptr;
 };
 
 }  // namespace vindra

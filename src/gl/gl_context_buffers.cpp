@@ -1,5 +1,5 @@
 // GlContext: buffer factories, releases and binds.
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "core/log_message.h"
 #include "gl/gl_index_buffer.h"
 #include "gl/gl_pixel_buffer.h"

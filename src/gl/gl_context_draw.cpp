@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "core/check_gl_error.h"
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "core/log_message.h"
 #include "gl/enum_argument.h"
 #include "gl/gl_fence_sync.h"

@@ -1,6 +1,6 @@
 // GlContext: copies and readback, and compute, which are not built yet. Each layer that lands
 // replaces its entries here with its own file.
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "gl/not_implemented.h"
 
 namespace vindra {

@@ -4,7 +4,7 @@
 #include <initializer_list>
 
 #include "core/check_gl_error.h"
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "gl/enum_argument.h"
 #include "gl/render_state_tables.h"
 

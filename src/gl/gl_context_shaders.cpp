@@ -1,5 +1,5 @@
 // GlContext: shader library and program factories, releases and binds.
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "core/log_message.h"
 #include "gl/gl_shader_library.h"
 #include "gl/gl_shader_program.h"

@@ -8,7 +8,7 @@
 
 #include "core/check_gl_error.h"
 #include "core/current_context.h"
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "core/log_message.h"
 #include "gl/gl_vertex_buffer.h"
 

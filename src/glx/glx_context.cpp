@@ -229,7 +229,7 @@ GlxContext::~GlxContext() {
                                       glXMakeCurrent(display, window, glrc) && trap.Sync() == 0);
         if (current) DeleteGlObjects();
         // Current on another thread: the names go with the GL context when that thread lets it go.
-        ownVao = copyFbo = spareFbo[0] = spareFbo[1] = 0;
+        AbandonGlObjects();
         if (wasCurrent || previous == nullptr || previousDisplay == nullptr)
             glXMakeCurrent(display, None, nullptr);
         else if (current)
@@ -269,7 +269,6 @@ Context* GlxContext::CreateSharedContext() {
     shared->majorVersion = majorVersion;
     shared->minorVersion = minorVersion;
     shared->coreProfile = coreProfile;
-    shared->clState = clState;
 
     return FinishSharedContext(shared);
 }

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 
 // Runs the once-per-process bootstrap on a hidden dummy window: a legacy GLX context on which GLEW
 // resolves the GL and GLX entry points and extension flags. True when GLEW initialised.

@@ -184,7 +184,7 @@ WglContext::~WglContext() {
         bool wasCurrent = previous == glrc;
         bool current = wasCurrent || wglMakeCurrent(dc, glrc);
         if (current) DeleteGlObjects();
-        ownVao = copyFbo = spareFbo[0] = spareFbo[1] = 0;
+        AbandonGlObjects();
         if (wasCurrent || previous == nullptr)
             wglMakeCurrent(nullptr, nullptr);
         else if (current)
@@ -215,7 +215,6 @@ Context* WglContext::CreateSharedContext() {
     shared->majorVersion = majorVersion;
     shared->minorVersion = minorVersion;
     shared->coreProfile = coreProfile;
-    shared->clState = clState;
 
     return FinishSharedContext(shared);
 }

@@ -8,7 +8,7 @@
 #include <GL/wglew.h>
 #include <windows.h>
 
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 
 // Runs the once-per-process bootstrap on a hidden dummy window: a legacy WGL context on which GLEW
 // resolves the GL and WGL entry points and extension flags. True when GLEW initialised.

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "gl/gl_index_buffer.h"
 #include "gl/gl_pixel_buffer.h"
 #include "gl/gl_uniform_buffer.h"
@@ -43,7 +43,11 @@ protected:
         GlTest::TearDown();
     }
     // The vendor is per context, and each test has its own context: nothing to restore.
-    void ForceVendor(GpuVendor vendor) { static_cast<GlContext*>(context.get())->SetGpuVendorForTesting(vendor); }
+    void ForceVendor(GpuVendor vendor) {
+        DriverQuirks& quirks = static_cast<GlContext*>(context.get())->Quirks();
+        quirks.Set(DriverQuirk::NvidiaClientStorageInHostMemory, vendor == GpuVendor::Nvidia);
+        quirks.Set(DriverQuirk::AmdWriteMappingStalls, vendor == GpuVendor::Amd);
+    }
     std::string Log() { return vindra_test::Describe(Messages()); }
     // A raw GL buffer to leave on a binding, so that a test sees whether an operation touched it.
     GLuint Sentinel() {

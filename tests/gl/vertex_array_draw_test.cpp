@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/current_context.h"
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 #include "gl/gl_fence_sync.h"
 #include "gl/gl_vertex_array.h"
 #include "gl/gl_vertex_buffer.h"

@@ -26,6 +26,8 @@ public:
     std::vector<Message> Peek() const;
     bool Contains(int level, const std::string& text) const;
     void Clear();
+    // Keep the debug lines in which each new context lists its driver quirks (dropped by default).
+    bool keepQuirkListing = false;
 
 private:
     static void Sink(int level, const char* text, void* user);

@@ -1,5 +1,5 @@
 // GlContext: identity, device queries, video memory, the context's own GL objects and its lifecycle.
-#include "core/gl_context.h"
+#include "gl/gl_context.h"
 
 #include <GL/glew.h>
 
@@ -71,11 +71,6 @@ Context* GlContext::FinishSharedContext(GlContext* shared) {
     return shared;
 }
 
-bool GlContext::Init(ContextInitData& init) {
-    CopyName(init.name);
-    return true;
-}
-
 const char* GlContext::GetName() { return name; }
 bool GlContext::ReservedQuery3() { return true; }
 bool GlContext::ReservedQuery10() { return false; }
@@ -104,7 +99,10 @@ bool GlContext::JoinSwapGroup(uint32_t) { return false; }
 bool GlContext::BindSwapBarrier(uint32_t, uint32_t) { return false; }
 
 void GlContext::SetUpGlObjects() {
-    gpuVendor = VendorFromString(reinterpret_cast<const char*>(glGetString(GL_VENDOR)), gpuVendor);
+    const char* vendor = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
+    gpuVendor = VendorFromString(vendor, gpuVendor);
+    quirks = DriverQuirks::Detect(vendor, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    quirks.Log(name);
 
     GLint profileMask = 0;
     glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profileMask);
@@ -113,9 +111,6 @@ void GlContext::SetUpGlObjects() {
         glGenVertexArrays(1, &ownVao);
         glBindVertexArray(ownVao);
     }
-    glGenFramebuffers(1, &spareFbo[0]);
-    glGenFramebuffers(1, &spareFbo[1]);
-    glGenFramebuffers(1, &copyFbo);
 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
@@ -123,12 +118,7 @@ void GlContext::SetUpGlObjects() {
 
 void GlContext::DeleteGlObjects() {
     if (ownVao != 0) glDeleteVertexArrays(1, &ownVao);
-    for (uint32_t& fbo : spareFbo)
-        if (fbo != 0) glDeleteFramebuffers(1, &fbo);
-    if (copyFbo != 0) glDeleteFramebuffers(1, &copyFbo);
     ownVao = 0;
-    spareFbo[0] = spareFbo[1] = 0;
-    copyFbo = 0;
 }
 
 ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) {

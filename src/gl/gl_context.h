@@ -1,30 +1,24 @@
 // GlContext: the OpenGL state that every operation shares, and every operation that does not depend
 // on the window system. The platform classes (GlxContext, WglContext) derive from it.
-#ifndef VINDRA_SRC_CORE_GL_CONTEXT_H
-#define VINDRA_SRC_CORE_GL_CONTEXT_H
+#ifndef VINDRA_SRC_GL_GL_CONTEXT_H
+#define VINDRA_SRC_GL_GL_CONTEXT_H
 
 #include <cstdint>
 #include <vector>
 
+#include "gl/driver_quirks.h"
 #include "vindra/context.h"
-
-struct ClState;
 
 namespace vindra {
 
 class GlVertexArray;
 class GlIndexBuffer;
 class GlShaderProgram;
-class GlTexture;
-class GlFramebuffer;
 
 // Keeps no copy of render state: every setter reaches GL on every call.
-class BaseContext : public Context {};
-
-class GlContext : public BaseContext {
+class GlContext : public Context {
 public:
     static constexpr int kNameCapacity = 32;  // 31 characters and the NUL
-    static constexpr int kTextureUnits = 16;
     static constexpr uint32_t kNoIndexType = 0x0500;  // GL_INVALID_ENUM: no index buffer bound yet
 
     GlContext() = default;
@@ -120,29 +114,31 @@ public:
                                  size_t destinationOffset, size_t size) override;
 
     // Operations GlContext adds (slots 86 to 88).
-    virtual bool Init(ContextInitData& init);     // copies the name; platform classes make the GL context
+    virtual bool Init(ContextInitData& init) = 0;  // makes the GL context and its own objects
     virtual int64_t GetTotalVideoMemory();        // bytes, 0 when nothing can be learned
     virtual int64_t GetAvailableVideoMemory();    // bytes, 0 without GL_NVX_gpu_memory_info
 
     GpuVendor GetGpuVendor() const { return gpuVendor; }
+    // Decided when the context is created; tests switch entries to reach another driver's path.
+    DriverQuirks& Quirks() { return quirks; }
     uint32_t GetOwnVao() const { return ownVao; }
-    ClState* GetClState() const { return clState; }
     // Index GL type recorded by the last BindIndexBuffer, and the buffer it recorded.
     uint32_t GetIndexGlType() const { return indexType; }
     GlIndexBuffer* GetBoundIndexBuffer() const { return boundIndexBuffer; }
     // Vertex arrays sign in with the context that made them for their lifetime (see vertexArrays).
     void AddVertexArray(GlVertexArray* array);
     void RemoveVertexArray(GlVertexArray* array);
-    // Tests drive the vendor-specific paths on drivers of another vendor.
-    void SetGpuVendorForTesting(GpuVendor vendor) { gpuVendor = vendor; }
 
 protected:
-    // Records the GL vendor, makes the context's own vertex array (core profile) and framebuffer
-    // objects and sets pixel alignment 1. Runs on a freshly made-current GL context.
+    // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile) and sets pixel
+    // alignment 1. Runs on a freshly made-current GL context.
     void SetUpGlObjects();
     // Deletes the names SetUpGlObjects made and zeroes them. Call only while this context's GL context
     // is current on the calling thread: the names mean other objects in any other GL context.
     void DeleteGlObjects();
+    // Forgets those names without deleting them: the GL context they live in is current on another
+    // thread and takes them with it when it is destroyed.
+    void AbandonGlObjects() { ownVao = 0; }
     void CopyName(const char* source);
     // Sets up the own GL objects of a context just made to share with this one, on its own GL context,
     // and leaves the calling thread with the current context it had. Deletes `shared` and answers null
@@ -151,21 +147,14 @@ protected:
 
     char name[kNameCapacity] = {};
     Context* client = nullptr;
-    bool explicitInteropSync = true;
-    bool interopSyncPending = true;
-    ClState* clState = nullptr;
-    bool ownsClState = false;
     int64_t videoMemoryCache = 0;
     GpuVendor gpuVendor = GpuVendor::Other;
+    DriverQuirks quirks;
     uint32_t indexType = kNoIndexType;
     uint32_t ownVao = 0;
-    uint32_t spareFbo[2] = {0, 0};
-    uint32_t copyFbo = 0;
     GlVertexArray* boundVertexArray = nullptr;
     GlIndexBuffer* boundIndexBuffer = nullptr;
-    GlFramebuffer* boundFramebuffer = nullptr;
     GlShaderProgram* boundShaderProgram = nullptr;
-    GlTexture* boundTextures[kTextureUnits] = {};
     // Live vertex arrays this context made, wherever they are released: a vertex buffer released
     // through this context is taken out of them first, so that no later bind reaches freed memory.
     std::vector<GlVertexArray*> vertexArrays;
