@@ -140,6 +140,9 @@ public:
 
     // --- drawing with what is bound ---
     virtual ResultCode DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) = 0;
+    // Indices come from the index buffer that BindIndexBuffer put in the vertex array bound now (each
+    // vertex array keeps its own). Updating that index buffer's data (BufferData, BufferSubData) takes
+    // it out again; a draw without one is refused (InvalidOperation) until BindIndexBuffer binds it.
     virtual ResultCode DrawIndexedPrimitives(PrimitiveType type, int32_t count, uint64_t indexByteOffset,
                                              int32_t baseVertex) = 0;
     virtual FenceSync* CreateFenceSync() = 0;

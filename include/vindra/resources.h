@@ -94,7 +94,8 @@ public:
     virtual ResultCode SetIndexType(IndexType type) = 0;
     // (Re)allocates the storage: size bytes, initialised from data when it is not null.
     virtual ResultCode BufferData(uint64_t size, const void* data, BufferUsage usage) = 0;
-    // Writes size bytes from data at offset; InvalidOperation before the first BufferData.
+    // Writes size bytes from data at offset; InvalidOperation before the first BufferData,
+    // InvalidValue (nothing written) when the range leaves the buffer or data is null.
     virtual ResultCode BufferSubData(uint64_t offset, uint64_t size, const void* data) = 0;
 
 protected:
@@ -107,7 +108,8 @@ public:
     virtual ResultCode SetVertexLayout(const VertexLayout* layout) = 0;
     // (Re)allocates the storage: size bytes, initialised from data when it is not null.
     virtual ResultCode BufferData(uint64_t size, const void* data, BufferUsage usage) = 0;
-    // Writes size bytes from data at offset; InvalidOperation before the first BufferData.
+    // Writes size bytes from data at offset; InvalidOperation before the first BufferData,
+    // InvalidValue (nothing written) when the range leaves the buffer or data is null.
     virtual ResultCode BufferSubData(uint64_t offset, uint64_t size, const void* data) = 0;
 
 protected:
@@ -118,7 +120,8 @@ class PixelBuffer {
 public:
     // (Re)allocates the storage; Draw usages 0, 3 and 6 make it an unpack buffer, others pack.
     virtual ResultCode BufferData(uint64_t size, const void* data, BufferUsage usage) = 0;
-    // Writes size bytes from data at offset; InvalidOperation before the first BufferData.
+    // Writes size bytes from data at offset; InvalidOperation before the first BufferData,
+    // InvalidValue (nothing written) when the range leaves the buffer or data is null.
     virtual ResultCode BufferSubData(uint64_t offset, uint64_t size, const void* data) = 0;
     // Maps the whole buffer and returns the pointer (null on failure); the result of the GL
     // check goes to status when it is not null. The mapping lasts until UnmapBuffer.
@@ -134,7 +137,8 @@ class UniformBuffer {
 public:
     // (Re)allocates the storage: size bytes, initialised from data when it is not null.
     virtual ResultCode BufferData(uint64_t size, const void* data) = 0;
-    // Writes size bytes from data at offset; InvalidOperation before the first BufferData.
+    // Writes size bytes from data at offset; InvalidOperation before the first BufferData,
+    // InvalidValue (nothing written) when the range leaves the buffer or data is null.
     virtual ResultCode BufferSubData(uint64_t offset, uint64_t size, const void* data) = 0;
 
 protected:
@@ -352,13 +356,16 @@ public:
     // Binds the named uniform block to a uniform-buffer binding point.
     virtual ResultCode SetUniformBlockBinding(const char* blockName, uint32_t binding) = 0;
     // Appends a uniform to the table and returns its index. name is kept as given and must
-    // outlive ResolveUniformVariables; reserved is not read.
+    // outlive ResolveUniformVariables; reserved is not read. A null name, or a matrix type with
+    // fewer than 1 component (its element size would be 0), is refused with -1.
     virtual int32_t AddUniformVariable(uint64_t reserved, const char* name, UniformType type,
                                        int32_t components, int32_t count) = 0;
     // Looks up the location of every uniform in the table; needed again after each Link.
     virtual ResultCode ResolveUniformVariables() = 0;
     // Uploads the uniform at index from data, at most size bytes and count elements; leaves the
-    // current GL program as it was. Unresolved or inactive uniforms are ignored (Success).
+    // current GL program as it was. Unresolved or inactive uniforms are ignored (Success), a type
+    // outside UniformType uploads nothing (warning), and a vector with components outside 1 to 4
+    // is InvalidValue.
     virtual ResultCode SetUniformValue(int32_t index, const void* data, size_t size) = 0;
     // Reserved; answers 0.
     virtual uint32_t ReservedQuery10() = 0;
@@ -382,9 +389,10 @@ struct VertexBufferBinding {
 class VertexArray {
 public:
     // Lists buffer (not owned) at index with a byte offset; a null buffer empties the entry.
-    // A negative index does nothing; an index of 1024 or more is InvalidValue. Releasing a listed
-    // buffer through the context that made this array empties its entries; before releasing it through
-    // another context, remove it here.
+    // A negative index does nothing; a larger index adds empty entries up to it (Success). Emptying
+    // an entry never changes which vertex array GL has bound. Releasing a listed buffer through the
+    // context that made this array empties its entries; before releasing it through another context,
+    // remove it here.
     virtual ResultCode SetVertexBuffer(VertexBuffer* buffer, int32_t index, uint64_t offset) = 0;
     // Empties the first entry that holds buffer; InvalidValue when it is null or not listed.
     virtual ResultCode RemoveVertexBuffer(VertexBuffer* buffer) = 0;

@@ -57,6 +57,26 @@ bool CurrentDriverHas(DriverQuirk quirk) {
 
 }  // namespace
 
+ResultCode CheckWriteRange(const char* operation, uint64_t offset, uint64_t length, const void* data, uint64_t size) {
+    if (data == nullptr && length != 0) {
+        LogMessage(MessageLevel::Error, "%s: null data", operation);
+        return ResultCode::InvalidValue;
+    }
+    // Written so that offset + length cannot wrap around.
+    if (offset > size || length > size - offset) {
+        LogMessage(MessageLevel::Error, "%s: %llu bytes at offset %llu lie outside the buffer's %llu bytes", operation,
+                   static_cast<unsigned long long>(length), static_cast<unsigned long long>(offset),
+                   static_cast<unsigned long long>(size));
+        return ResultCode::InvalidValue;
+    }
+    return ResultCode::Success;
+}
+
+void GlBuffer::BindTarget() {
+    glBindBuffer(target, name);
+    ++targetBinds;
+}
+
 GlBuffer::~GlBuffer() {
     if (name != 0) glDeleteBuffers(1, &name);
 }
@@ -78,7 +98,7 @@ ResultCode GlBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage 
                                                             ? (GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT)
                                                             : GL_MAP_WRITE_BIT;
 
-        glBindBuffer(target, name);
+        BindTarget();
         bool persistent = entry.storageFlags != 0 && glBufferStorage != nullptr &&
                           !CurrentDriverHas(DriverQuirk::NvidiaClientStorageInHostMemory);
         if (persistent)
@@ -98,11 +118,9 @@ ResultCode GlBuffer::BufferSubData(uint64_t offset, uint64_t length, const void*
         LogMessage(MessageLevel::Error, "GlBuffer::BufferSubData: Buffer not initialized");
         return ResultCode::InvalidOperation;
     }
-    if (data == nullptr && length != 0) {
-        LogMessage(MessageLevel::Error, "GlBuffer::BufferSubData: null data");
-        return ResultCode::InvalidValue;
-    }
-    glBindBuffer(target, name);
+    ResultCode range = CheckWriteRange("GlBuffer::BufferSubData", offset, length, data, size);
+    if (range != ResultCode::Success) return range;
+    BindTarget();
     // Mapping only the written range lets the driver skip waiting for the rest of the buffer.
     void* mapped = glMapBufferRange(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
                                     subDataAccess);
@@ -123,7 +141,7 @@ void* GlBuffer::MapBuffer(MapAccess access, ResultCode* status) {
         if (status != nullptr) *status = ResultCode::InvalidEnum;
         return nullptr;
     }
-    glBindBuffer(target, name);
+    BindTarget();
     void* mapped = glMapBufferRange(target, 0, static_cast<GLsizeiptr>(size),
                                     mapAccess[static_cast<int>(access)]);
     // GL keeps the mapping of the buffer object, not of the binding.
@@ -138,7 +156,7 @@ ResultCode GlBuffer::UnmapBuffer() {
         LogMessage(MessageLevel::Error, "GlBuffer::UnmapBuffer: Buffer not initialized");
         return ResultCode::InvalidOperation;
     }
-    glBindBuffer(target, name);
+    BindTarget();
     // GL_FALSE means the contents were lost while mapped; the host rewrites them either way.
     glUnmapBuffer(target);
     glBindBuffer(target, 0);

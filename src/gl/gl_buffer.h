@@ -10,6 +10,11 @@
 
 namespace vindra {
 
+// Checks a write of `length` bytes from `data` at `offset` into a buffer of `size` bytes before GL
+// sees it, without overflow: reports "<operation>: ..." and answers InvalidValue when the range leaves
+// the buffer or data is null; Success otherwise.
+ResultCode CheckWriteRange(const char* operation, uint64_t offset, uint64_t length, const void* data, uint64_t size);
+
 class GlBuffer {
 public:
     static constexpr int kUsageCount = 15;      // BufferUsage values 0 to 14
@@ -32,6 +37,8 @@ public:
     BufferUsage GetUsage() const { return usage; }      // as given to the last BufferData
     uint32_t GetSubDataAccess() const { return subDataAccess; }
     uint32_t GetMapAccess(MapAccess access) const;      // 0 for a value outside MapAccess
+    // How many times the buffer's operations bound its target: each left it bound to 0 after.
+    uint32_t GetTargetBindCount() const { return targetBinds; }
 
 protected:
     GlBuffer() = default;
@@ -39,12 +46,16 @@ protected:
     // context shares objects with the one that made the buffer.
     ~GlBuffer();
 
+    // glBindBuffer(target, name), counted.
+    void BindTarget();
+
     uint32_t target = 0;  // set by each derived class's constructor
     uint32_t name = 0;
     uint64_t size = 0;
     BufferUsage usage = BufferUsage::StaticDraw;
     uint32_t subDataAccess = 0;
     uint32_t mapAccess[kMapAccessCount] = {0x1, 0x2, 0x3};  // READ, WRITE, READ|WRITE
+    uint32_t targetBinds = 0;
 };
 
 }  // namespace vindra

@@ -8,6 +8,7 @@
 #include <initializer_list>
 
 #include "core/current_context.h"
+#include "gl/gl_vertex_array.h"
 
 namespace vindra {
 
@@ -45,6 +46,9 @@ int64_t ReadNvxMemory(GLenum counter) {
 }  // namespace
 
 GlContext::~GlContext() {
+    // Vertex arrays outlive the context only as host objects to release: they must not reach it.
+    if (boundVertexArray != nullptr) boundVertexArray->NoteUnboundFrom(this);
+    for (GlVertexArray* array : vertexArrays) array->NoteOwnerDeleted();
     // Platform classes delete these while their own GL context is current and zero them; anything left
     // here was made on the GL context current now.
     DeleteGlObjects();
@@ -136,7 +140,7 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
     // Handle queries write a null handle first; the handle itself comes with the compute state.
     auto handle = [&](void* value) {
         needed = sizeof(void*);
-        if (data == nullptr) return;
+        if (size < needed || data == nullptr) return;
         std::memcpy(data, &value, sizeof value);
         if (value != nullptr) result = ResultCode::Success;
     };

@@ -128,6 +128,13 @@ public:
     // Vertex arrays sign in with the context that made them for their lifetime (see vertexArrays).
     void AddVertexArray(GlVertexArray* array);
     void RemoveVertexArray(GlVertexArray* array);
+    GlVertexArray* GetBoundVertexArray() const { return boundVertexArray; }
+    // A vertex array recorded as bound here is being destroyed: the record goes, with what the
+    // context knew of its VAO's element binding.
+    void ForgetVertexArray(GlVertexArray* array);
+    // An index buffer operation bound GL_ELEMENT_ARRAY_BUFFER and left it at 0: the vertex array
+    // object bound now lost its index buffer.
+    void NoteElementBindingCleared() { *elementBinding = nullptr; }
 
 protected:
     // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile) and sets pixel
@@ -153,6 +160,12 @@ protected:
     uint32_t indexType = kNoIndexType;
     uint32_t ownVao = 0;
     GlVertexArray* boundVertexArray = nullptr;
+    // GL keeps the index buffer binding in the vertex array object, and an index buffer update clears
+    // it: a draw without one would hand the driver a null index pointer. The context tracks what each
+    // vertex array object it binds holds, so that draws check one pointer and never ask GL.
+    GlIndexBuffer* ownVaoElementBuffer = nullptr;      // ownVao's; GL's default VAO's without one
+    GlIndexBuffer* noVaoElementBuffer = nullptr;       // vertex array 0 next to an ownVao
+    GlIndexBuffer** elementBinding = &ownVaoElementBuffer;  // the slot of the VAO bound in GL now
     GlIndexBuffer* boundIndexBuffer = nullptr;
     GlShaderProgram* boundShaderProgram = nullptr;
     // Live vertex arrays this context made, wherever they are released: a vertex buffer released

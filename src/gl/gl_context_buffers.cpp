@@ -26,8 +26,13 @@ uint32_t GlContext::ReleaseVertexBuffer(VertexBuffer** buffer) {
 IndexBuffer* GlContext::CreateIndexBuffer() { return new GlIndexBuffer(); }
 
 // The bound-index-buffer record is left as it is: it is only ever compared with null, and the next
-// unbind clears GL's binding whatever the record points at.
-uint32_t GlContext::ReleaseIndexBuffer(IndexBuffer** buffer) { return ReleaseObject<GlIndexBuffer>(buffer, "GlContext::ReleaseIndexBuffer"); }
+// unbind clears GL's binding whatever the record points at. GL takes the deleted buffer out of the
+// vertex array object bound now.
+uint32_t GlContext::ReleaseIndexBuffer(IndexBuffer** buffer) {
+    return ReleaseObject<GlIndexBuffer>(buffer, "GlContext::ReleaseIndexBuffer", [this](GlIndexBuffer* released) {
+        if (*elementBinding == released) *elementBinding = nullptr;
+    });
+}
 
 ResultCode GlContext::BindIndexBuffer(IndexBuffer* buffer) {
     if (buffer == nullptr) {
@@ -35,13 +40,16 @@ ResultCode GlContext::BindIndexBuffer(IndexBuffer* buffer) {
         // Reported by the check; an unbind has nothing left to undo, so it answers Success.
         GlIndexBuffer::UnBind();
         boundIndexBuffer = nullptr;
+        *elementBinding = nullptr;
         return ResultCode::Success;
     }
     GlIndexBuffer* indexBuffer = static_cast<GlIndexBuffer*>(buffer);
     indexType = indexBuffer->GetIndexGlType();
     // Recorded even when the bind fails, so that the next unbind still reaches GL.
     boundIndexBuffer = indexBuffer;
-    return indexBuffer->Bind();
+    ResultCode result = indexBuffer->Bind();
+    if (result == ResultCode::Success) *elementBinding = indexBuffer;
+    return result;
 }
 
 UniformBuffer* GlContext::CreateUniformBuffer() { return new GlUniformBuffer(); }

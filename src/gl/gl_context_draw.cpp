@@ -58,18 +58,30 @@ uint32_t GlContext::ReleaseVertexArray(VertexArray** array) {
     });
 }
 
+void GlContext::ForgetVertexArray(GlVertexArray* array) {
+    if (array != boundVertexArray) return;
+    boundVertexArray = nullptr;
+    // Deleting a bound VAO leaves vertex array 0 bound; a VAO of ours elsewhere stays bound.
+    if (elementBinding == &array->ElementBuffer()) elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
+}
+
 ResultCode GlContext::BindVertexArray(VertexArray* array) {
     if (array == nullptr) {
         if (boundVertexArray == nullptr) return ResultCode::Success;
         boundVertexArray->UnBindFrom(this);
+        boundVertexArray->NoteUnboundFrom(this);
         boundVertexArray = nullptr;
+        elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
         return ResultCode::Success;
     }
     GlVertexArray* vertexArray = static_cast<GlVertexArray*>(array);
     ResultCode result = vertexArray->BindOn(this);
     // Recorded even when a buffer failed to bind, so that the unbind that follows undoes what the
     // array did manage to enable.
+    if (boundVertexArray != nullptr && boundVertexArray != vertexArray) boundVertexArray->NoteUnboundFrom(this);
     boundVertexArray = vertexArray;
+    vertexArray->NoteBoundOn(this);
+    elementBinding = vertexArray->GetOwner() == this ? &vertexArray->ElementBuffer() : &ownVaoElementBuffer;
     return result;
 }
 
@@ -88,6 +100,15 @@ ResultCode GlContext::DrawIndexedPrimitives(PrimitiveType type, int32_t count, u
                                             int32_t baseVertex) {
     constexpr const char* kOperation = "GlContext::DrawIndexedPrimitives";
     if (!IsValidEnum(type, TableSize(kPrimitiveModes), kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    // Before any BindIndexBuffer the type itself is invalid and GL refuses the draw before it reads
+    // an index; after one, a vertex array object without an index buffer would be read at address 0.
+    if (*elementBinding == nullptr && indexType != kNoIndexType) {
+        LogMessage(MessageLevel::Error,
+                   "%s: no index buffer in the bound vertex array (binding a vertex array or updating the index "
+                   "buffer's data takes it out): bind the index buffer again",
+                   kOperation);
+        return ResultCode::InvalidOperation;
+    }
     const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(indexByteOffset));
     glDrawElementsBaseVertex(kPrimitiveModes[static_cast<int32_t>(type)], count, indexType, offset, baseVertex);
     return CheckGlError(kOperation);

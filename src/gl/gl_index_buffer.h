@@ -11,6 +11,8 @@ namespace vindra {
 
 class GlIndexBuffer final : public IndexBuffer, public GlBuffer {
 public:
+    static constexpr int kIndexTypeCount = 2;  // UInt16, UInt32
+
     GlIndexBuffer();
     ~GlIndexBuffer() = default;
 
@@ -29,6 +31,8 @@ public:
     static ResultCode UnBind();
 
 private:
+    void NoteTargetCleared(uint32_t bindsBefore) const;
+
     IndexType indexType = IndexType::UInt16;
 };
 

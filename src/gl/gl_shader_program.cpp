@@ -3,12 +3,11 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdint>
-#include <limits>
 
 #include "core/check_gl_error.h"
 #include "core/log_message.h"
-#include "gl/enum_argument.h"
 #include "gl/gl_shader_library.h"
 
 namespace vindra {
@@ -20,17 +19,13 @@ namespace {
 constexpr int64_t kComponentBytes[] = {4, 4, 4, 16, 36, 64};
 constexpr size_t kUniformTypeCount = sizeof kComponentBytes / sizeof kComponentBytes[0];
 
-// Elements to upload: `count`, cut down to the whole elements that `size` bytes hold.
+// Elements to upload: `count`, cut down to the whole elements that `size` bytes hold. Divides
+// rather than multiplies, so that no declared shape can overflow.
 GLsizei ElementsToUpload(const UniformVariable& variable, size_t size) {
     int64_t elementBytes = int64_t{variable.components} * kComponentBytes[static_cast<int32_t>(variable.type)];
-    int64_t available = size > static_cast<size_t>(std::numeric_limits<int64_t>::max())
-                            ? std::numeric_limits<int64_t>::max()
-                            : static_cast<int64_t>(size);
-    int64_t elements = variable.count;
-    // Matrix types ignore the component count in the call, so 0 is a likely value there: an element
-    // size of 0 or below cuts nothing (and is never divided by).
-    if (elementBytes > 0 && available < int64_t{variable.count} * elementBytes) elements = available / elementBytes;
-    return static_cast<GLsizei>(elements);
+    if (elementBytes <= 0) return 0;  // vector types are refused before; matrices at their declaration
+    uint64_t whole = static_cast<uint64_t>(size) / static_cast<uint64_t>(elementBytes);
+    return static_cast<GLsizei>(std::min<int64_t>(variable.count, static_cast<int64_t>(std::min<uint64_t>(whole, INT32_MAX))));
 }
 
 // Uploads `n` elements by type and component count; false for a vector type whose component count
@@ -140,11 +135,7 @@ ResultCode GlShaderProgram::SetUniformBlockBinding(const char* blockName, uint32
         LogMessage(MessageLevel::Error, "%s: null block name", kOperation);
         return ResultCode::InvalidValue;
     }
-    if (program == 0) {
-        LogMessage(MessageLevel::Error, "%s: Program not initialized", kOperation);
-        return ResultCode::InvalidOperation;
-    }
-    // An unknown block gives GL_INVALID_INDEX, which the binding call answers with GL_INVALID_VALUE.
+    // Without a linked program GL answers GL_INVALID_VALUE, which the check reports. An unknown block gives GL_INVALID_INDEX, which the binding call answers with GL_INVALID_VALUE.
     GLuint blockIndex = glGetUniformBlockIndex(program, blockName);
     glUniformBlockBinding(program, blockIndex, binding);
     return CheckGlError(kOperation);
@@ -153,8 +144,17 @@ ResultCode GlShaderProgram::SetUniformBlockBinding(const char* blockName, uint32
 int32_t GlShaderProgram::AddUniformVariable(uint64_t, const char* name, UniformType type, int32_t components,
                                             int32_t count) {
     // A nameless record could never resolve; -1 is an index that SetUniformValue ignores.
+    constexpr const char* kOperation = "GlShaderProgram::AddUniformVariable";
     if (name == nullptr) {
-        LogMessage(MessageLevel::Error, "GlShaderProgram::AddUniformVariable: null name");
+        LogMessage(MessageLevel::Error, "%s: null name", kOperation);
+        return -1;
+    }
+    // A matrix's element size is its component count times the matrix: with no component the upload
+    // could never be bounded by the host's data.
+    bool matrix = type == UniformType::Mat2 || type == UniformType::Mat3 || type == UniformType::Mat4;
+    if (matrix && components < 1) {
+        LogMessage(MessageLevel::Error, "%s: matrix uniform \"%s\" declared with %d components (1 or more)",
+                   kOperation, name, components);
         return -1;
     }
     int32_t index = static_cast<int32_t>(uniforms.size());
@@ -165,10 +165,7 @@ int32_t GlShaderProgram::AddUniformVariable(uint64_t, const char* name, UniformT
 ResultCode GlShaderProgram::ResolveUniformVariables() {
     constexpr const char* kOperation = "GlShaderProgram::ResolveUniformVariables";
     if (uniforms.empty()) return ResultCode::Success;
-    if (program == 0) {
-        LogMessage(MessageLevel::Error, "%s: Program not initialized", kOperation);
-        return ResultCode::InvalidOperation;
-    }
+    // Without a linked program every location comes back -1 and GL reports GL_INVALID_VALUE.
     for (UniformVariable& variable : uniforms) variable.location = glGetUniformLocation(program, variable.name);
     return CheckGlError(kOperation);
 }
@@ -179,16 +176,16 @@ ResultCode GlShaderProgram::SetUniformValue(int32_t index, const void* data, siz
     if (index < 0 || static_cast<size_t>(index) >= uniforms.size()) return ResultCode::Success;
     const UniformVariable& variable = uniforms[static_cast<size_t>(index)];
     if (variable.location < 0) return ResultCode::Success;
-    if (!IsValidEnum(variable.type, kUniformTypeCount, kOperation, "UniformType")) return ResultCode::InvalidEnum;
     if (data == nullptr) {
         LogMessage(MessageLevel::Error, "%s: null data", kOperation);
         return ResultCode::InvalidValue;
     }
-    // Reachable when a relink failed at glCreateProgram: the table still holds the old locations.
-    if (program == 0) {
-        LogMessage(MessageLevel::Error, "%s: Program not initialized", kOperation);
-        return ResultCode::InvalidOperation;
-    }
+    // A type without a table entry has no element size: nothing is uploaded, and the program's GL
+    // state stays as it was.
+    bool knownType = static_cast<uint32_t>(variable.type) < kUniformTypeCount;
+    if (!knownType)
+        LogMessage(MessageLevel::Warning, "%s: uniform %d has type %d, which uploads nothing", kOperation, index,
+                   static_cast<int32_t>(variable.type));
 
     // glUniform* writes to the current program; the host's current program is put back afterwards.
     GLint previous = 0;
@@ -196,7 +193,7 @@ ResultCode GlShaderProgram::SetUniformValue(int32_t index, const void* data, siz
     const bool switched = static_cast<GLuint>(previous) != program;
     if (switched) glUseProgram(program);
 
-    bool uploaded = Upload(variable, ElementsToUpload(variable, size), data);
+    bool uploaded = !knownType || Upload(variable, ElementsToUpload(variable, size), data);
 
     if (switched) glUseProgram(static_cast<GLuint>(previous));
     if (!uploaded) return ResultCode::InvalidValue;
@@ -204,13 +201,10 @@ ResultCode GlShaderProgram::SetUniformValue(int32_t index, const void* data, siz
 }
 
 ResultCode GlShaderProgram::Bind() {
-    if (program == 0) {
-        LogMessage(MessageLevel::Error, "GlShaderProgram::Bind: Program not initialized");
-        // Draws must not go on with whichever program was current before.
-        glUseProgram(0);
-        CheckGlError("GlShaderProgram::Bind");
-        return ResultCode::InvalidOperation;
-    }
+    // A program never linked makes no program current (name 0), which GL accepts: draws then go on
+    // with no program rather than with whichever was current before.
+    if (program == 0)
+        LogMessage(MessageLevel::Warning, "GlShaderProgram::Bind: Program not linked; no program is current");
     glUseProgram(program);
     return CheckGlError("GlShaderProgram::Bind");
 }

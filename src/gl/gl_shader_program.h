@@ -39,8 +39,7 @@ public:
     uint32_t ReservedQuery12() override;
 
     // Makes the program current (glUseProgram), checked under "GlShaderProgram::Bind". A program
-    // without a GL program reports "GlShaderProgram::Bind: Program not initialized", leaves no
-    // program current and answers InvalidOperation.
+    // never linked makes no program current, with a warning.
     ResultCode Bind();
     // Makes no program current, checked under "GlShaderProgram::UnBind".
     static ResultCode UnBind();

@@ -4,6 +4,7 @@
 
 #include "core/check_gl_error.h"
 #include "core/log_message.h"
+#include "gl/gl_buffer.h"
 
 namespace vindra {
 
@@ -29,10 +30,8 @@ ResultCode GlUniformBuffer::BufferSubData(uint64_t offset, uint64_t length, cons
         LogMessage(MessageLevel::Error, "GlUniformBuffer::BufferSubData: Buffer not initialized");
         return ResultCode::InvalidOperation;
     }
-    if (data == nullptr && length != 0) {
-        LogMessage(MessageLevel::Error, "GlUniformBuffer::BufferSubData: null data");
-        return ResultCode::InvalidValue;
-    }
+    ResultCode range = CheckWriteRange("GlUniformBuffer::BufferSubData", offset, length, data, size);
+    if (range != ResultCode::Success) return range;
     glBindBuffer(GL_UNIFORM_BUFFER, name);
     glBufferSubData(GL_UNIFORM_BUFFER, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length), data);
     glBindBuffer(GL_UNIFORM_BUFFER, 0);

@@ -3,7 +3,9 @@
 
 #include <GL/glew.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
 #include <cstring>
 
 #include "core/check_gl_error.h"
@@ -24,52 +26,78 @@ GlVertexBuffer* AsGl(VertexBuffer* buffer) { return static_cast<GlVertexBuffer*>
 GlVertexArray::GlVertexArray(GlContext* owner) : owner(owner) { owner->AddVertexArray(this); }
 
 GlVertexArray::~GlVertexArray() {
-    owner->RemoveVertexArray(this);
-    if (vao != 0) {
-        Context* previous = currentContext;
-        if (OwnerIsCurrent()) {
-            glDeleteVertexArrays(1, &vao);
-        } else if (owner->MakeCurrent() == 0) {
-            glDeleteVertexArrays(1, &vao);
-            // With nothing current before, nothing is left current after: the thread is as the host
-            // had it.
-            if (previous != nullptr)
-                previous->MakeCurrent();
-            else
-                owner->ClearCurrent();
+    // Copied: each context takes itself out of the list.
+    for (GlContext* context : std::vector<GlContext*>(boundOn)) context->ForgetVertexArray(this);
+    if (owner != nullptr) {
+        owner->RemoveVertexArray(this);
+        if (vao != 0) {
+            Context* previous = currentContext;
+            if (previous == owner) {
+                glDeleteVertexArrays(1, &vao);
+            } else if (owner->MakeCurrent() == 0) {
+                glDeleteVertexArrays(1, &vao);
+                // With nothing current before, nothing is left current after: the thread is as the
+                // host had it.
+                if (previous != nullptr)
+                    previous->MakeCurrent();
+                else
+                    owner->ClearCurrent();
+            }
+            // The owner is current on another thread (MakeCurrent reported it): the name goes with the
+            // owner's GL context.
         }
-        // The owner is current on another thread (MakeCurrent reported it): the name goes with the
-        // owner's GL context.
     }
     std::free(constantData);
 }
 
-bool GlVertexArray::OwnerIsCurrent() const { return currentContext == owner; }
+bool GlVertexArray::IsBoundHere() const {
+    return currentContext != nullptr && static_cast<GlContext*>(currentContext)->GetBoundVertexArray() == this;
+}
 
-void GlVertexArray::DisableOnVao(size_t first, size_t last) {
-    glBindVertexArray(vao);
-    for (size_t i = first; i < last; ++i)
-        if (buffers[i].buffer != nullptr) AsGl(buffers[i].buffer)->UnBind();  // reports its own errors
-    glBindVertexArray(0);
+void GlVertexArray::NoteBoundOn(GlContext* context) {
+    if (std::find(boundOn.begin(), boundOn.end(), context) == boundOn.end()) boundOn.push_back(context);
+}
+
+void GlVertexArray::NoteUnboundFrom(GlContext* context) {
+    boundOn.erase(std::remove(boundOn.begin(), boundOn.end(), context), boundOn.end());
+}
+
+void GlVertexArray::EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry) {
+    GlVertexBuffer* buffer = AsGl(entry->second.buffer);
+    entries.erase(entry);
+    dirty = true;
+    bool boundHere = IsBoundHere();
+    // The owner's VAO keeps the buffer's attributes enabled until the owner binds it next, unless it
+    // is the VAO bound right now.
+    if (vao != 0 && !(boundHere && currentContext == owner)) {
+        const VertexLayout& layout = buffer->GetLayout();
+        for (int32_t i = 0; i < layout.attributeCount && i < GlVertexBuffer::kMaxAttributes; ++i)
+            if (layout.attributes[i].location >= 0)
+                staleLocations.push_back(static_cast<uint32_t>(layout.attributes[i].location));
+    }
+    if (boundHere) {
+        // Changed in place, so the next draw sees the list as it is now; the buffers still listed
+        // enable again what they share with the emptied one.
+        buffer->UnBind();  // reports its own errors
+        BindVertexBuffers();
+        if (currentContext == owner) dirty = false;
+    }
 }
 
 ResultCode GlVertexArray::SetVertexBuffer(VertexBuffer* buffer, int32_t index, uint64_t offset) {
-    if (index >= kMaxBufferEntries) {
-        LogMessage(MessageLevel::Error, "GlVertexArray::SetVertexBuffer: index %d out of range (at most %d entries)",
-                   index, kMaxBufferEntries);
-        return ResultCode::InvalidValue;
-    }
-    // Emptying an entry disables its buffer's attributes in the VAO. With another context current the
-    // VAO name would address that context's objects, so nothing is disabled then and the attributes stay
-    // enabled in the VAO: empty entries with the owner current when their attributes must go.
-    if (buffer == nullptr && vao != 0 && index >= 0 && static_cast<size_t>(index) < buffers.size() &&
-        buffers[index].buffer != nullptr && OwnerIsCurrent())
-        DisableOnVao(index, index + 1);
     if (index < 0) return ResultCode::Success;
-
-    size_t slot = static_cast<size_t>(index);
-    if (slot >= buffers.size()) buffers.resize(slot + 1, VertexBufferBinding{nullptr, 0});
-    buffers[slot] = VertexBufferBinding{buffer, offset};
+    auto entry = entries.find(index);
+    if (entry != entries.end()) {
+        if (buffer == nullptr) {
+            EmptyEntry(entry);
+            return ResultCode::Success;
+        }
+        // Replaced by another buffer: the old one's attributes stay enabled, as GL leaves them.
+        entry->second = VertexBufferBinding{buffer, offset};
+    } else if (buffer != nullptr) {
+        entries.emplace(index, VertexBufferBinding{buffer, offset});
+    }
+    entryCount = std::max<int64_t>(entryCount, int64_t{index} + 1);
     dirty = true;
     return ResultCode::Success;
 }
@@ -79,22 +107,28 @@ ResultCode GlVertexArray::RemoveVertexBuffer(VertexBuffer* buffer) {
         LogMessage(MessageLevel::Error, "GlVertexArray::RemoveVertexBuffer: null buffer");
         return ResultCode::InvalidValue;
     }
-    for (size_t i = 0; i < buffers.size(); ++i)
-        if (buffers[i].buffer == buffer) return SetVertexBuffer(nullptr, static_cast<int32_t>(i), 0);
+    for (auto entry = entries.begin(); entry != entries.end(); ++entry)
+        if (entry->second.buffer == buffer) return SetVertexBuffer(nullptr, entry->first, 0);
     LogMessage(MessageLevel::Error, "GlVertexArray::RemoveVertexBuffer: buffer not listed");
     return ResultCode::InvalidValue;
 }
 
 void GlVertexArray::ForgetVertexBuffer(VertexBuffer* buffer) {
     if (buffer == nullptr) return;
-    for (size_t i = 0; i < buffers.size(); ++i)
-        if (buffers[i].buffer == buffer) SetVertexBuffer(nullptr, static_cast<int32_t>(i), 0);
+    for (auto entry = entries.begin(); entry != entries.end();) {
+        auto next = std::next(entry);
+        if (entry->second.buffer == buffer) EmptyEntry(entry);
+        entry = next;
+    }
 }
 
-// As in SetVertexBuffer, the VAO is touched only with the owner current.
+// The dirty flag keeps its value: an empty list has nothing to apply, and the stale attributes go at
+// the owner's next bind whatever it says.
 ResultCode GlVertexArray::ClearVertexBuffers() {
-    if (vao != 0 && OwnerIsCurrent()) DisableOnVao(0, buffers.size());
-    buffers.clear();
+    bool wasDirty = dirty;
+    while (!entries.empty()) EmptyEntry(entries.begin());
+    entryCount = 0;
+    dirty = wasDirty;
     return ResultCode::Success;
 }
 
@@ -133,13 +167,13 @@ ResultCode GlVertexArray::UpdateConstantData(size_t offset, size_t size, const v
         return ResultCode::InvalidValue;
     }
     if (size > 0) std::memcpy(static_cast<unsigned char*>(constantData) + offset, data, size);
-    if (bound) SetConstantValues();  // reports its own failures
+    // Sent at once only where the array is bound now; elsewhere the next bind sends them.
+    if (IsBoundHere()) SetConstantValues();  // reports its own failures
     return ResultCode::Success;
 }
 
 ResultCode GlVertexArray::BindVertexBuffers() {
-    for (const VertexBufferBinding& entry : buffers) {
-        if (entry.buffer == nullptr) continue;
+    for (const auto& [index, entry] : entries) {
         ResultCode result = AsGl(entry.buffer)->Bind(entry.offset);
         if (result != ResultCode::Success) return result;
     }
@@ -150,7 +184,7 @@ ResultCode GlVertexArray::SetConstantValues() {
     constexpr const char* kOperation = "GlVertexArray::SetConstantValues";
     int32_t count = constantLayout.attributeCount;
     if (constantData != nullptr && count > 0) {
-        if (count > kMaxConstantAttributes) {
+        if (count > GlVertexBuffer::kMaxAttributes) {
             LogMessage(MessageLevel::Error, "%s: invalid attributeCount %d", kOperation, count);
             return ResultCode::InvalidValue;
         }
@@ -193,6 +227,9 @@ ResultCode GlVertexArray::BindOn(GlContext* context) {
     if (context == owner) {
         if (vao == 0) glGenVertexArrays(1, &vao);
         glBindVertexArray(vao);
+        // Emptied while the VAO was not bound: their attributes would override the constant values.
+        for (uint32_t location : staleLocations) glDisableVertexAttribArray(location);
+        staleLocations.clear();
         if (dirty) {
             ResultCode result = BindVertexBuffers();
             // A failed application is not retried by the next bind: the host fixes the buffer and
@@ -206,19 +243,15 @@ ResultCode GlVertexArray::BindOn(GlContext* context) {
         ResultCode result = BindVertexBuffers();
         if (result != ResultCode::Success) return result;
     }
-    ResultCode result = SetConstantValues();
-    bound = true;
-    return result;
+    return SetConstantValues();
 }
 
 void GlVertexArray::UnBindFrom(GlContext* context) {
     // On the owner the VAO holds the attribute state and simply stops being bound; elsewhere the
     // context's own VAO carries it and would pass it on to the next array.
     if (context != owner)
-        for (const VertexBufferBinding& entry : buffers)
-            if (entry.buffer != nullptr) AsGl(entry.buffer)->UnBind();
+        for (const auto& [index, entry] : entries) AsGl(entry.buffer)->UnBind();
     glBindVertexArray(0);
-    bound = false;
 }
 
 }  // namespace vindra

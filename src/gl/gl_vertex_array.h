@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <vector>
 
 #include "vindra/resources.h"
@@ -12,30 +13,28 @@
 namespace vindra {
 
 class GlContext;
+class GlIndexBuffer;
+class GlVertexBuffer;
 
 // GL does not share vertex array objects between contexts. On its owner the array keeps its
 // attribute state in its own VAO and re-specifies it only when the buffer list changed; bound on any
-// other context it re-specifies every attribute on that context's own VAO at every bind. Emptying
-// entries (SetVertexBuffer with null, RemoveVertexBuffer, ClearVertexBuffers) disables their attributes
-// in the VAO only while the owner is current on the calling thread.
+// other context it re-specifies every attribute on that context's own VAO at every bind.
+//
+// Emptying an entry (SetVertexBuffer with null, RemoveVertexBuffer, ClearVertexBuffers, the release of
+// a listed buffer) never changes which vertex array GL has bound: where the array is bound on the
+// calling thread's context its attribute state changes in place, and the owner's VAO, wherever it is
+// not bound now, drops the emptied buffer's attributes at the owner's next bind.
 //
 // Listed vertex buffers are not owned. A buffer released through the context that made this array
-// (or the one it is bound on) leaves the list on its own (ForgetVertexBuffer). A buffer released
-// through any other context must first be removed from the list by the host (RemoveVertexBuffer,
-// ClearVertexBuffers or SetVertexBuffer with null): the array cannot learn of that release, and would
-// read the freed buffer at its next bind on another context, after the list changed, or at its removal.
+// (or the one it is bound on) leaves the list on its own. A buffer released through any other context
+// must first be removed from the list by the host: the array cannot learn of that release.
 class GlVertexArray final : public VertexArray {
 public:
-    // More entries than any draw could use; a larger index is a host's mistake, not a request for
-    // gigabytes of empty entries.
-    static constexpr int32_t kMaxBufferEntries = 1024;
-    static constexpr int32_t kMaxConstantAttributes = 8;
-
     explicit GlVertexArray(GlContext* owner);
     GlVertexArray(const GlVertexArray&) = delete;
     GlVertexArray& operator=(const GlVertexArray&) = delete;
     // Deletes the VAO on the owner, making the owner current for a moment when another context is
-    // current on the calling thread. Release the array before its owner context is deleted.
+    // current on the calling thread, and clears the record of every context it is bound on.
     ~GlVertexArray() override;
 
     ResultCode SetVertexBuffer(VertexBuffer* buffer, int32_t index, uint64_t offset) override;
@@ -44,8 +43,8 @@ public:
     ResultCode SetConstantData(const VertexLayout* layout, size_t size, const void* data) override;
     ResultCode UpdateConstantData(size_t offset, size_t size, const void* data) override;
 
-    // Binds every listed buffer with its entry's offset (GlVertexBuffer::Bind), in list order; stops at
-    // the first failure and returns it.
+    // Binds every listed buffer with its entry's offset (GlVertexBuffer::Bind), in index order; stops
+    // at the first failure and returns it.
     ResultCode BindVertexBuffers();
     // Sends the constant values with glVertexAttrib*fv: NotSupported for a type other than Float32,
     // InvalidValue for a component count outside 1 to 4 or a record outside the block.
@@ -58,30 +57,37 @@ public:
     // The GL side of Context::BindVertexArray(null) on `context`: disables the attributes that a bind
     // on a context other than the owner enabled, then binds vertex array 0.
     void UnBindFrom(GlContext* context);
-    // Empties every entry that lists `buffer`, as SetVertexBuffer with null does, and reports
-    // nothing when there is none: for the release of a buffer, while it still exists.
+    // Empties every entry that lists `buffer`: for the release of a buffer, while it still exists.
     void ForgetVertexBuffer(VertexBuffer* buffer);
+
+    // Bookkeeping with the contexts: which ones record the array as bound, and the owner's end. A
+    // deleted owner took the VAO with its GL context.
+    void NoteBoundOn(GlContext* context);
+    void NoteUnboundFrom(GlContext* context);
+    void NoteOwnerDeleted() { owner = nullptr; vao = 0; }
 
     GlContext* GetOwner() const { return owner; }
     uint32_t GetVao() const { return vao; }  // 0 until the first bind on the owner
-    bool IsBound() const { return bound; }
-    bool IsDirty() const { return dirty; }
-    const std::vector<VertexBufferBinding>& GetBuffers() const { return buffers; }
-    const VertexLayout& GetConstantLayout() const { return constantLayout; }
-    size_t GetConstantDataSize() const { return constantDataSize; }
+    // Entries, the empty ones included (entries past the last set one are counted, not stored).
+    int64_t GetEntryCount() const { return entryCount; }
+    // The index buffer in the element binding of the owner's VAO, as far as the owner knows.
+    GlIndexBuffer*& ElementBuffer() { return elementBuffer; }
 
 private:
-    // VAO names mean something only in the owner's GL context.
-    bool OwnerIsCurrent() const;
-    // Disables the attribute arrays of each listed buffer in [first, last) on the VAO, then binds
-    // vertex array 0. Only with the owner current.
-    void DisableOnVao(size_t first, size_t last);
+    void EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry);
+    // Whether the calling thread's context has this array bound in GL right now.
+    bool IsBoundHere() const;
 
-    GlContext* const owner;
+    GlContext* owner;
     uint32_t vao = 0;
-    bool bound = false;
-    std::vector<VertexBufferBinding> buffers;
+    // Only the set entries are stored, by index: an entry far past the others costs nothing.
+    std::map<int32_t, VertexBufferBinding> entries;
+    int64_t entryCount = 0;
     bool dirty = false;
+    // Attribute locations of emptied entries still enabled in the VAO, disabled at the owner's next bind.
+    std::vector<uint32_t> staleLocations;
+    std::vector<GlContext*> boundOn;
+    GlIndexBuffer* elementBuffer = nullptr;
     VertexLayout constantLayout = {};
     void* constantData = nullptr;  // malloc'd: grown with realloc, never shrunk
     size_t constantDataSize = 0;
