@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,18 +52,15 @@ VertexLayout ConstantLayout(int32_t location, int32_t components) {
 const char* const kVertexShader = "#version 450 core\nlayout(location = 0) in vec2 position;\n"
     "layout(location = 1) in vec4 color;\nout vec4 vertexColor;\n"
     "void main() { gl_Position = vec4(position, 0.0, 1.0); vertexColor = color; }\n";
-const char* const kFragmentShader =
-    "#version 450 core\nin vec4 vertexColor;\nout vec4 fragColor;\nvoid main() { fragColor = vertexColor; }\n";
 // Slow on purpose, so that a fence placed behind it is still ahead of the GPU when first polled.
-const char* const kSlowFragmentShader =
-    "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\nout vec4 fragColor;\nvoid main() {\n"
-    "  float value = gl_FragCoord.x;\n"
+const char* const kFragmentShader = "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\n"
+    "out vec4 fragColor;\nvoid main() {\n  float value = gl_FragCoord.x;\n"
     "  for (int i = 0; i < iterations; ++i) value = fract(sin(value) * 43758.5453 + 0.1);\n"
-    "  fragColor = vec4(vertexColor.rgb, value < 2.0 ? 1.0 : 0.0);\n}\n";
+    "  fragColor = vec4(vertexColor.rgb, value != -1.0 ? 1.0 : 0.0);\n}\n";
 
-GLuint Link(const char* fragmentSource) {
+GLuint Link() {
     GLuint program = glCreateProgram();
-    for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, kVertexShader}, std::pair{GL_FRAGMENT_SHADER, fragmentSource}}) {
+    for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, kVertexShader}, std::pair{GL_FRAGMENT_SHADER, kFragmentShader}}) {
         GLuint shader = glCreateShader(stage);
         glShaderSource(shader, 1, &source, nullptr);
         glCompileShader(shader);
@@ -72,9 +68,6 @@ GLuint Link(const char* fragmentSource) {
         glDeleteShader(shader);
     }
     glLinkProgram(program);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
-    EXPECT_EQ(ok, GL_TRUE);
     return program;
 }
 
@@ -91,15 +84,6 @@ Floats CurrentAttribute(GLuint location) {
     Floats value{};
     glGetVertexAttribfv(location, GL_CURRENT_VERTEX_ATTRIB, value.data());
     return value;
-}
-// Whether attribute arrays are enabled in vertex array object `vao`, read with `vao` bound for a moment.
-std::vector<GLint> EnabledIn(GLuint vao, std::initializer_list<GLuint> locations) {
-    GLint previous = GetInteger(GL_VERTEX_ARRAY_BINDING);
-    glBindVertexArray(vao);
-    std::vector<GLint> enabled;
-    for (GLuint location : locations) enabled.push_back(Enabled(location));
-    glBindVertexArray(GLuint(previous));
-    return enabled;
 }
 using Flags = std::vector<GLint>;
 
@@ -119,7 +103,7 @@ protected:
             glRenderbufferStorage(GL_RENDERBUFFER, formats[i], kSize, kSize);
         }
         fbo = AttachTarget();
-        glUseProgram(program = Link(kFragmentShader));
+        glUseProgram(program = Link());
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
     void TearDown() override {
@@ -144,23 +128,20 @@ protected:
         glBindFramebuffer(GL_FRAMEBUFFER, made);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum(GL_FRAMEBUFFER_COMPLETE));
         glViewport(0, 0, kSize, kSize);
         return made;
     }
     VertexBuffer* MakeVertexBuffer(const VertexLayout& layout, const std::vector<Vertex>& vertices = kHalves) {
         VertexBuffer* buffer = vertexBuffers.emplace_back(context->CreateVertexBuffer());
-        EXPECT_EQ(buffer->BufferData(vertices.size() * sizeof(Vertex), vertices.data(), BufferUsage::StaticDraw),
-                  ResultCode::Success);
-        EXPECT_EQ(buffer->SetVertexLayout(&layout), ResultCode::Success);
+        buffer->BufferData(vertices.size() * sizeof(Vertex), vertices.data(), BufferUsage::StaticDraw);
+        buffer->SetVertexLayout(&layout);
         return buffer;
     }
     template <typename Index>
     IndexBuffer* MakeIndexBuffer(IndexType type, const std::vector<Index>& indices) {
         IndexBuffer* buffer = indexBuffers.emplace_back(context->CreateIndexBuffer());
-        EXPECT_EQ(buffer->SetIndexType(type), ResultCode::Success);
-        EXPECT_EQ(buffer->BufferData(indices.size() * sizeof(Index), indices.data(), BufferUsage::StaticDraw),
-                  ResultCode::Success);
+        buffer->SetIndexType(type);
+        buffer->BufferData(indices.size() * sizeof(Index), indices.data(), BufferUsage::StaticDraw);
         return buffer;
     }
     // A vertex array of the fixture's context listing `buffer` at entry 0. The fixture releases it.
@@ -214,10 +195,8 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
     const Rgba mixed = {64, 128, 191, 255};
     struct Case { uint32_t flags; Rgba pixel; float depth; uint8_t stencil; };
     // Each case starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
-    const Case cases[] = {
-        {ClearColorBuffer, mixed, 1.0f, 0}, {ClearDepthBuffer, kRed, 0.25f, 0}, {ClearStencilBuffer, kRed, 1.0f, 0x5a},
-        {ClearColorBuffer | ClearDepthBuffer | ClearStencilBuffer, mixed, 0.25f, 0x5a}, {0, kRed, 1.0f, 0}, {8, kRed, 1.0f, 0},
-    };
+    const Case cases[] = {{ClearColorBuffer, mixed, 1.0f, 0}, {ClearDepthBuffer, kRed, 0.25f, 0},
+                          {ClearStencilBuffer, kRed, 1.0f, 0x5a}, {7, mixed, 0.25f, 0x5a}, {8, kRed, 1.0f, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE("flags " + std::to_string(c.flags));
         ASSERT_EQ(context->Clear(7, red, 1.0, 0), ResultCode::Success);
@@ -231,34 +210,25 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
     glEnable(0xFFFF);
     EXPECT_EQ(context->Clear(8 | 16, color, 0.0, 0), ResultCode::Success);
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
-    // color is read only for the colour buffer.
-    EXPECT_EQ(context->Clear(ClearDepthBuffer, nullptr, 0.5, 3), ResultCode::Success);
-    EXPECT_NEAR(depth(), 0.5f, 1e-5);
+    EXPECT_EQ(context->Clear(ClearDepthBuffer, nullptr, 0.5, 3), ResultCode::Success);  // color unread
     ExpectMessages({});
 }
 
 TEST_F(DrawTest, EachPrimitiveTypeDrawsItsGlMode) {
-    // Corners at the centres of pixels (8, 8), (56, 8), (8, 56), (56, 56).
-    const int lo = 8, hi = 56;
-    const float l = (lo + 0.5f) / 32 - 1, h = (hi + 0.5f) / 32 - 1;
+    // Corners at the centres of pixels (8, 8), (56, 8), (8, 56), (56, 56); one probe tells each mode.
+    const float l = 8.5f / 32 - 1, h = 56.5f / 32 - 1;
     VertexBuffer* buffer = MakeVertexBuffer(Layout(), {At(l, l, kBlue), At(h, l, kBlue), At(l, h, kBlue), At(h, h, kBlue)});
     ASSERT_EQ(context->BindVertexArray(MakeArray(buffer)), ResultCode::Success);
-    struct Probe { int x, y; bool drawn; };
-    struct Case { PrimitiveType type; int count; std::vector<Probe> probes; };
-    const Case cases[] = {
-        {PrimitiveType::Points, 4, {{lo, lo, true}, {hi, hi, true}, {32, lo, false}, {32, 32, false}}},
-        // Segments 0-1 and 2-3 only; a strip adds 1-2, the anti-diagonal.
-        {PrimitiveType::Lines, 4, {{32, lo, true}, {32, hi, true}, {40, 24, false}, {lo, 32, false}}},
-        {PrimitiveType::LineStrip, 4, {{32, lo, true}, {40, 24, true}, {32, hi, true}, {lo, 32, false}}},
-        {PrimitiveType::Triangles, 3, {{16, 16, true}, {48, 48, false}}},  // the lower-left half
-        {PrimitiveType::TriangleStrip, 4, {{16, 16, true}, {48, 48, true}}},
-    };
+    struct Case { PrimitiveType type; int count, x, y; bool drawn; };
+    const Case cases[] = {{PrimitiveType::Points, 4, 56, 56, true}, {PrimitiveType::Points, 4, 32, 8, false},
+                          {PrimitiveType::Lines, 4, 32, 8, true},   {PrimitiveType::Lines, 4, 40, 24, false},
+                          {PrimitiveType::LineStrip, 4, 40, 24, true}, {PrimitiveType::Triangles, 3, 48, 48, false},
+                          {PrimitiveType::TriangleStrip, 4, 48, 48, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE("PrimitiveType " + std::to_string(int(c.type)));
         ClearBlack(context.get());
         EXPECT_EQ(context->DrawPrimitives(c.type, 0, c.count), ResultCode::Success);
-        for (const Probe& p : c.probes)
-            EXPECT_EQ(ReadPixel(p.x, p.y), p.drawn ? kBlue : kBlack) << "pixel " << p.x << "," << p.y;
+        EXPECT_EQ(ReadPixel(c.x, c.y), c.drawn ? kBlue : kBlack);
     }
     // Patches need a tessellation stage, which this program lacks: GL refuses GL_PATCHES draws.
     EXPECT_EQ(context->DrawPrimitives(PrimitiveType::Patches, 0, 3), ResultCode::InvalidOperation);
@@ -267,17 +237,15 @@ TEST_F(DrawTest, EachPrimitiveTypeDrawsItsGlMode) {
 
 TEST_F(DrawTest, DrawsUseIndexTypeByteOffsetAndBaseVertex) {
     ASSERT_EQ(context->BindVertexArray(MakeArray(MakeVertexBuffer(Layout()))), ResultCode::Success);
+    // Before any index buffer the type itself is unknown and GL refuses the draw.
+    EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidEnum);
+    ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: GL_INVALID_ENUM"}});
     // The quad's indices follow six that would draw garbage (vertex 9 does not exist).
     const std::vector<uint16_t> shortIndices = {9, 9, 9, 9, 9, 9, 0, 1, 2, 2, 1, 3};
     IndexBuffer* shorts = MakeIndexBuffer(IndexType::UInt16, shortIndices);
     IndexBuffer* ints = MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>(shortIndices.begin(), shortIndices.end()));
     struct Case { IndexBuffer* buffer; uint64_t byteOffset; int32_t base; Halves pixels; };
-    const Case cases[] = {
-        {shorts, 12, 0, {kRed, kBlack}}, {shorts, 12, 4, {kBlack, kGreen}},
-        {ints, 24, 0, {kRed, kBlack}}, {ints, 24, 4, {kBlack, kGreen}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE((c.buffer == shorts ? "16-bit " : "32-bit ") + std::to_string(c.base));
+    for (const Case& c : {Case{shorts, 12, 0, {kRed, kBlack}}, Case{ints, 24, 4, {kBlack, kGreen}}}) {
         ClearBlack(context.get());
         ASSERT_EQ(context->BindIndexBuffer(c.buffer), ResultCode::Success);
         EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, c.byteOffset, c.base), ResultCode::Success);
@@ -310,10 +278,6 @@ TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAga
     VertexBuffer* vertices = MakeVertexBuffer(Layout());
     VertexArray* array = MakeArray(vertices);
     VertexArray* other = MakeArray(vertices);
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    // Before any index buffer the type itself is unknown and GL refuses the draw.
-    EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidEnum);
-    ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: GL_INVALID_ENUM"}});
     IndexBuffer* indices = MakeIndexBuffer(IndexType::UInt16, std::vector<uint16_t>{0, 1, 2, 2, 1, 3});
     for (const IndexLossCase& c : kIndexLossCases) {
         SCOPED_TRACE(c.name);
@@ -327,7 +291,6 @@ TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAga
             ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: no index buffer in the bound vertex array "
                                      "(binding a vertex array or updating the index buffer's data takes it out): bind "
                                      "the index buffer again"}});
-            EXPECT_EQ(Read(), (Halves{kBlack, kBlack}));
             ASSERT_EQ(context->BindIndexBuffer(indices), ResultCode::Success);
         }
         EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::Success);
@@ -342,8 +305,8 @@ TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAga
 
 TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
     VertexArray* array = MakeArray();
-    const float data[4] = {1, 2, 3, 4};
     VertexBuffer* unlisted = MakeVertexBuffer(Layout());
+    const float data[4] = {1, 2, 3, 4};
     VertexLayout constant{};
     struct Case { const char* name; std::function<ResultCode()> call; ResultCode result; std::string message; };
     const std::string range = "GlVertexArray::UpdateConstantData: range outside the constant data";
@@ -380,7 +343,7 @@ TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
 }
 
-// --- Vertex arrays on their owner ------------------------------------------------------------------
+// --- Vertex arrays ---------------------------------------------------------------------------------
 
 TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChangedList) {
     VertexLayout layout{20, 3, {}};
@@ -394,23 +357,20 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     EXPECT_EQ(array->SetVertexBuffer(buffer, -1, 0), ResultCode::Success);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     GLuint vao = Gl(array)->GetVao();
-    ASSERT_NE(vao, 0u);
-    EXPECT_NE(vao, Gl(context.get())->GetOwnVao());
     EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(vao));
-    EXPECT_EQ(GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_NE(vao, Gl(context.get())->GetOwnVao());
     const GLint name = GLint(static_cast<GlVertexBuffer*>(buffer)->GetName());
     struct Expected { GLuint location; GLint size, type, normalized; uintptr_t offset; };
     for (const Expected& e : {Expected{0, 3, GL_FLOAT, GL_FALSE, 100}, Expected{3, 2, GL_UNSIGNED_SHORT, GL_TRUE, 112}}) {
-        SCOPED_TRACE(e.location);
         Flags got;
         for (GLenum pname : {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE, GL_VERTEX_ATTRIB_ARRAY_TYPE,
-                             GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_VERTEX_ATTRIB_ARRAY_STRIDE,
-                             GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING})
+                             GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING})
             got.push_back(Attribute(e.location, pname));
-        EXPECT_EQ(got, (Flags{GL_TRUE, e.size, e.type, e.normalized, 20, name}));
+        EXPECT_EQ(got, (Flags{GL_TRUE, e.size, e.type, e.normalized, 20, name})) << e.location;
         EXPECT_EQ(AttributeOffset(e.location), e.offset);
     }
     EXPECT_EQ(Enabled(1), GL_FALSE);
+    EXPECT_EQ(GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
     // A new layout in the buffer alone does not reach the applied VAO; listing the buffer again does.
     layout.attributes[2].offset = 4;
     buffer->SetVertexLayout(&layout);
@@ -419,36 +379,36 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     array->SetVertexBuffer(buffer, 1, 100);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(AttributeOffset(3), 104u);
-    EXPECT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), 0);
-    EXPECT_EQ(EnabledIn(vao, {0, 3}), (Flags{GL_TRUE, GL_TRUE}));  // the VAO keeps its state
     // Entries far past the others cost nothing and bind like any other.
     for (int32_t index : {1024, INT32_MAX}) EXPECT_EQ(array->SetVertexBuffer(buffer, index, 0), ResultCode::Success);
     EXPECT_EQ(Gl(array)->GetEntryCount(), int64_t{INT32_MAX} + 1);
     EXPECT_EQ(context->BindVertexArray(array), ResultCode::Success);
+    EXPECT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
+    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), 0);
     ExpectMessages({});
 }
 
 // Emptying entries changes the array's attribute state where it is bound, and never which vertex
-// array GL has bound: the next draw runs on what is left.
+// array GL has bound: the next draw runs on what is left. Other arrays drop theirs at their next bind.
 struct EmptyingCase {
     const char* name;
+    bool boundLoses;
+    GLint idleEnabled[2];  // locations 0 and 2 of the idle array at its next bind
     void (*empty)(Context* context, VertexArray* bound, VertexArray* idle, VertexBuffer** extra);
 };
 const EmptyingCase kEmptyingCases[] = {
-    {"SetVertexBuffer(null)", [](Context*, VertexArray* bound, VertexArray*, VertexBuffer**) { bound->SetVertexBuffer(nullptr, 2, 0); }},
-    {"RemoveVertexBuffer", [](Context*, VertexArray* bound, VertexArray*, VertexBuffer** extra) { bound->RemoveVertexBuffer(*extra); }},
-    {"ClearVertexBuffers of another array", [](Context*, VertexArray*, VertexArray* idle, VertexBuffer**) { idle->ClearVertexBuffers(); }},
-    {"release of a buffer both list", [](Context* context, VertexArray*, VertexArray*, VertexBuffer** extra) {
-         context->ReleaseVertexBuffer(extra); }},
+    {"SetVertexBuffer(null)", true, {GL_TRUE, GL_TRUE}, [](Context*, VertexArray* b, VertexArray*, VertexBuffer**) { b->SetVertexBuffer(nullptr, 2, 0); }},
+    {"RemoveVertexBuffer", true, {GL_TRUE, GL_TRUE}, [](Context*, VertexArray* b, VertexArray*, VertexBuffer** e) { b->RemoveVertexBuffer(*e); }},
+    {"ClearVertexBuffers of another array", false, {GL_FALSE, GL_FALSE}, [](Context*, VertexArray*, VertexArray* i, VertexBuffer**) { i->ClearVertexBuffers(); }},
+    {"release of a buffer both list", true, {GL_TRUE, GL_FALSE}, [](Context* c, VertexArray*, VertexArray*, VertexBuffer** e) { c->ReleaseVertexBuffer(e); }},
 };
 
 TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
+    const VertexLayout extraLayout = Layout(false, 2);
     for (const EmptyingCase& c : kEmptyingCases) {
         SCOPED_TRACE(c.name);
         VertexBuffer* colored = MakeVertexBuffer(Layout());
         VertexBuffer* extra = context->CreateVertexBuffer();  // released here, not by the fixture
-        const VertexLayout extraLayout = Layout(false, 2);
         extra->SetVertexLayout(&extraLayout);
         extra->BufferData(kHalves.size() * sizeof(Vertex), kHalves.data(), BufferUsage::StaticDraw);
         VertexArray* idle = MakeArray(colored);
@@ -457,17 +417,12 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         bound->SetVertexBuffer(extra, 2, 0);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);  // makes idle's VAO
         ASSERT_EQ(context->BindVertexArray(bound), ResultCode::Success);
-        GLuint boundVao = Gl(bound)->GetVao(), idleVao = Gl(idle)->GetVao();
         c.empty(context.get(), bound, idle, &extra);
-        EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(boundVao));
+        EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(Gl(bound)->GetVao()));
         EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kRed, kBlack}));
-        bool boundLostExtra = c.empty != kEmptyingCases[2].empty;
-        EXPECT_EQ(Enabled(2), boundLostExtra ? GL_FALSE : GL_TRUE);
-        // The idle array drops what it lost at its next bind, and draws.
+        EXPECT_EQ(Enabled(2), c.boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
-        EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(idleVao));
-        bool idleLostAll = c.empty == kEmptyingCases[2].empty;
-        EXPECT_EQ(Enabled(0), idleLostAll ? GL_FALSE : GL_TRUE);
+        EXPECT_EQ(Flags({Enabled(0), Enabled(2)}), Flags({c.idleEnabled[0], c.idleEnabled[1]}));
         context->ReleaseVertexBuffer(&extra);
         ExpectMessages({});
     }
@@ -476,10 +431,8 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
 // Emptied while another context is current, the owner's VAO cannot be touched: the attributes go at
 // the owner's next bind, where they would otherwise override the constant colour.
 TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
-    VertexBuffer* position = MakeVertexBuffer(Layout(false));
-    VertexBuffer* colored = MakeVertexBuffer(Layout());
-    VertexArray* array = MakeArray(position);
-    array->SetVertexBuffer(colored, 1, 0);
+    VertexArray* array = MakeArray(MakeVertexBuffer(Layout(false)));
+    array->SetVertexBuffer(MakeVertexBuffer(Layout()), 1, 0);
     VertexLayout constant = ConstantLayout(1, 4);
     const float blue[4] = {0, 0, 1, 1};
     array->SetConstantData(&constant, sizeof blue, blue);
@@ -494,8 +447,6 @@ TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
     ExpectMessages({});
 }
 
-// --- Vertex arrays: constant values ----------------------------------------------------------------
-
 TEST_F(VertexArrayTest, ConstantColourFeedsTheDrawAndUpdatesWhileBound) {
     VertexArray* array = MakeArray(MakeVertexBuffer(Layout(false)));
     VertexLayout constant = ConstantLayout(1, 4);
@@ -503,16 +454,13 @@ TEST_F(VertexArrayTest, ConstantColourFeedsTheDrawAndUpdatesWhileBound) {
     EXPECT_EQ(array->SetConstantData(&constant, sizeof blue, blue), ResultCode::Success);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kBlue, kBlack}));
-    // Bound: an update reaches GL at once.
-    EXPECT_EQ(array->UpdateConstantData(4, sizeof green, green), ResultCode::Success);  // g, b
+    EXPECT_EQ(array->UpdateConstantData(4, sizeof green, green), ResultCode::Success);  // bound: sent at once
     EXPECT_EQ(DrawStrip(context.get(), 4), (Halves{kBlack, kGreen}));
-    // Sent at every bind, even when the buffers need nothing.
     glVertexAttrib4f(1, 9, 9, 9, 9);
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
+    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);  // sent at every bind
     EXPECT_EQ(CurrentAttribute(1), (Floats{0, 1, 0, 1}));
-    // Not bound: an update waits for the next bind.
     ASSERT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
-    EXPECT_EQ(array->UpdateConstantData(0, sizeof red, red), ResultCode::Success);
+    EXPECT_EQ(array->UpdateConstantData(0, sizeof red, red), ResultCode::Success);  // not bound: waits
     EXPECT_EQ(CurrentAttribute(1), (Floats{0, 1, 0, 1}));
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(CurrentAttribute(1), (Floats{1, 0, 0, 1}));
@@ -529,10 +477,8 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
     const Case cases[] = {
         {f32, 1, 16, 2, ""}, {f32, 2, 16, 2, ""}, {f32, 3, 16, 2, ""}, {f32, 4, 16, 2, ""},
         {VertexAttributeType::Int32, 4, 0, 2, "constant attribute 1 has type 4; only Float32 is supported"},
-        {f32, 0, 0, 2, "constant attribute 1 has 0 components"},
-        {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
-        {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"},
-        {f32, 1, 0, 9, "invalid attributeCount 9"},
+        {f32, 0, 0, 2, "constant attribute 1 has 0 components"}, {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
+        {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"}, {f32, 1, 0, 9, "invalid attributeCount 9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.components) + " components " + c.message);
@@ -545,21 +491,15 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
         glVertexAttrib4f(2, 9, 9, 9, 9);
         glVertexAttrib4f(3, 9, 9, 9, 9);
         const ResultCode result = c.message.empty() ? ResultCode::Success
-                                  : c.type != f32   ? ResultCode::NotSupported
-                                                    : ResultCode::InvalidValue;
+                                  : c.type != f32   ? ResultCode::NotSupported : ResultCode::InvalidValue;
         EXPECT_EQ(context->BindVertexArray(array), result);
         if (!c.message.empty()) ExpectMessages({{kError, "GlVertexArray::SetConstantValues: " + c.message}});
-        // Records ahead of a bad one are already in GL.
-        EXPECT_EQ(CurrentAttribute(2)[0], c.count <= 8 ? 0.5f : 9.0f);
-        // GL makes missing components 0, 0, 1; Mesa keeps the previous ones until a draw.
-        Floats sent = CurrentAttribute(3);
+        EXPECT_EQ(CurrentAttribute(2)[0], c.count <= 8 ? 0.5f : 9.0f);  // records ahead of a bad one are sent
+        Floats sent = CurrentAttribute(3);  // Mesa keeps the components not sent until a draw
         for (int i = 0; c.message.empty() && i < 4; ++i) EXPECT_EQ(sent[i] == data[i], i < c.components) << i;
-        EXPECT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
     }
     ExpectMessages({});
 }
-
-// --- Vertex arrays: other contexts and releases ----------------------------------------------------
 
 TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     VertexLayout layout = Layout();
@@ -568,14 +508,11 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     IndexBuffer* indices = MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>{0, 1, 2, 2, 1, 3});
     // Applied on the owner first: the other context must not take "not dirty" as "nothing to do".
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    ASSERT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
     GLuint arrayVao = Gl(array)->GetVao();
     Context* other = MakeSharedCurrent();
     ASSERT_NE(other, nullptr) << vindra_test::Describe(Messages());
-    GLuint ownVao = Gl(other)->GetOwnVao();
     ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(ownVao));
-    EXPECT_EQ(DrawStrip(other, 4), (Halves{kBlack, kGreen}));
+    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(Gl(other)->GetOwnVao()));
     ASSERT_EQ(other->BindIndexBuffer(indices), ResultCode::Success);
     ClearBlack(other);
     EXPECT_EQ(other->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 4), ResultCode::Success);
@@ -587,24 +524,19 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     EXPECT_EQ(AttributeOffset(1), 4u);
     // The unbind disables on this context's VAO what the array enabled there.
     EXPECT_EQ(other->BindVertexArray(nullptr), ResultCode::Success);
-    EXPECT_EQ(EnabledIn(ownVao, {0, 1}), (Flags{GL_FALSE, GL_FALSE}));
+    glBindVertexArray(Gl(other)->GetOwnVao());
+    EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags({GL_FALSE, GL_FALSE}));
     // Back on the owner, the array draws from its own VAO, untouched.
     ASSERT_EQ(context->MakeCurrent(), 0u);
-    layout.attributes[1].offset = offsetof(Vertex, rgba);
-    buffer->SetVertexLayout(&layout);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(arrayVao));
-    EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kRed, kBlack}));
+    EXPECT_EQ(AttributeOffset(1), offsetof(Vertex, rgba));
     ExpectMessages({});
 }
 
 // Every order of releases leaves no record of freed memory (ASan watches): an array released through
 // one context while bound on the other, and arrays that outlive their owner.
-struct ReleaseOrderCase {
-    const char* name;
-    bool releaseThroughOwner;  // else through the shared context
-    bool boundOnOwner, boundOnShared;
-};
+struct ReleaseOrderCase { const char* name; bool releaseThroughOwner, boundOnOwner, boundOnShared; };
 const ReleaseOrderCase kReleaseOrders[] = {
     {"released by its owner while bound on the shared context", true, false, true},
     {"released by the shared context while bound on its owner", false, true, false},
@@ -620,16 +552,11 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
         ASSERT_EQ(context->MakeCurrent(), 0u);
         VertexArray* array = context->CreateVertexArray();
         array->SetVertexBuffer(buffer, 0, 0);
-        if (c.boundOnOwner) {
-            ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-        }
+        if (c.boundOnOwner) context->BindVertexArray(array);
         ASSERT_EQ(other->MakeCurrent(), 0u);
-        if (c.boundOnShared) {
-            ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-        }
+        if (c.boundOnShared) other->BindVertexArray(array);
         GLuint vao = Gl(array)->GetVao();
-        Context* releaser = c.releaseThroughOwner ? context.get() : other;
-        EXPECT_EQ(releaser->ReleaseVertexArray(&array), 0u);
+        EXPECT_EQ((c.releaseThroughOwner ? context.get() : other)->ReleaseVertexArray(&array), 0u);
         EXPECT_EQ(currentContext, other);  // a release on the owner's behalf switches back
         // Both records are gone: these reach no freed array.
         VertexBuffer* spare = other->CreateVertexBuffer();
@@ -656,41 +583,22 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
     ExpectMessages({});
 }
 
-TEST_F(VertexArrayTest, ReleaseDeletesTheVaoOnItsOwnerWithNothingCurrent) {
-    VertexArray* array = MakeArray(MakeVertexBuffer(Layout()));
-    arrays.pop_back();
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    GLuint vao = Gl(array)->GetVao();
-    ASSERT_EQ(context->ClearCurrent(), 0u);
-    EXPECT_EQ(context->ReleaseVertexArray(&array), 0u);
-    EXPECT_EQ(array, nullptr);
-    EXPECT_EQ(currentContext, nullptr);
-    EXPECT_EQ(glGetString(GL_VERSION), nullptr);  // no GL context left current
-    ASSERT_EQ(context->MakeCurrent(), 0u);
-    EXPECT_FALSE(glIsVertexArray(vao));
-    ExpectMessages({});
-}
-
 // --- Fences --------------------------------------------------------------------------------------
 
 TEST_F(FenceTest, NotReadyBehindHeavyWorkThenSuccessAndEachSetFenceReplacesTheSyncObject) {
-    GLuint slow = Link(kSlowFragmentShader);
-    glUseProgram(slow);
-    glUniform1i(glGetUniformLocation(slow, "iterations"), 4000);
+    glUniform1i(glGetUniformLocation(program, "iterations"), 4000);
     ASSERT_EQ(context->BindVertexArray(MakeArray(MakeVertexBuffer(Layout()))), ResultCode::Success);
     FenceSync* fence = context->CreateFenceSync();
     // Not set yet: every wait answers InvalidOperation, silently.
     EXPECT_EQ(fence->Wait(), ResultCode::InvalidOperation);
     EXPECT_EQ(fence->ClientWait(), ResultCode::InvalidOperation);
     EXPECT_EQ(fence->ClientCheck(), ResultCode::InvalidOperation);
-    ClearBlack(context.get());
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(context->DrawPrimitives(PrimitiveType::TriangleStrip, 0, 4), ResultCode::Success);
+    for (int i = 0; i < 20; ++i) context->DrawPrimitives(PrimitiveType::TriangleStrip, 0, 4);
     ASSERT_EQ(fence->SetFence(), ResultCode::Success);
     EXPECT_EQ(fence->ClientCheck(), ResultCode::NotReady);
     EXPECT_EQ(fence->ClientWait(), ResultCode::Success);
     EXPECT_EQ(fence->ClientCheck(), ResultCode::Success);
     EXPECT_EQ(fence->ClientWait(), ResultCode::Success);  // already passed: answers at once
-    EXPECT_EQ(Read(), (Halves{kRed, kBlack}));
     // A new fence replaces the sync object; a shared context's GPU waits for it.
     GLsync first = static_cast<GlFenceSync*>(fence)->GetSync();
     ASSERT_EQ(fence->SetFence(), ResultCode::Success);
@@ -702,11 +610,9 @@ TEST_F(FenceTest, NotReadyBehindHeavyWorkThenSuccessAndEachSetFenceReplacesTheSy
     Context* other = MakeSharedCurrent();
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(fence->Wait(), ResultCode::Success);
-    EXPECT_TRUE(glIsSync(second));
     EXPECT_EQ(other->ReleaseFenceSync(&fence), 0u);
     EXPECT_FALSE(glIsSync(second));
     ExpectMessages({});
-    glDeleteProgram(slow);
 }
 
 }  // namespace
