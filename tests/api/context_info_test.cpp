@@ -18,7 +18,8 @@ using vindra_test::Get;
 namespace {
 
 // GetInfo's answers as bytes in strings, which gtest compares and shows byte by byte.
-template <typename T> std::string Raw(T value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+template <typename T>
+std::string Raw(T value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
 std::string Text(const std::string& text) { return text + '\0'; }
 std::string GlText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 std::string Ints(std::initializer_list<GLenum> pnames) {
@@ -36,7 +37,8 @@ bool HasGlExtension(const char* name) {
 uint64_t VideoMemory() {
     unsigned int megabytes = 0;
 #if !defined(_WIN32)
-    EXPECT_TRUE(GLXEW_MESA_query_renderer && glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_VIDEO_MEMORY_MESA, &megabytes));
+    EXPECT_TRUE(GLXEW_MESA_query_renderer &&
+                glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_VIDEO_MEMORY_MESA, &megabytes));
 #endif
     return uint64_t{megabytes} << 20;
 }
@@ -153,9 +155,10 @@ TEST(ContextIdentity, NameTypeAndFixedAnswers) {
         ASSERT_NE(context, nullptr) << vindra_test::Describe(capture.Peek());
         EXPECT_STREQ(context->GetName(), kept);
         EXPECT_EQ(context->GetType(), 1);
-        EXPECT_EQ((std::vector<int64_t>{context->ReservedQuery3(), context->ReservedQuery10(), context->ReservedQuery16(),
-                                        int64_t(context->ReservedQuery17()), context->ReservedQuery20(),
-                                        context->ReservedQuery21()}), (std::vector<int64_t>{1, 0, 0, 0, 1, 1}));
+        EXPECT_EQ((std::vector<int64_t>{context->ReservedQuery3(), context->ReservedQuery10(),
+                                        context->ReservedQuery16(), int64_t(context->ReservedQuery17()),
+                                        context->ReservedQuery20(), context->ReservedQuery21()}),
+                  (std::vector<int64_t>{1, 0, 0, 0, 1, 1}));
     }
     vindra_test::ExpectMessages(capture, {});
 }

@@ -7,6 +7,7 @@
 
 #include <climits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace vindra;
@@ -43,12 +44,14 @@ const char* const kBadFactor = "GlContext::SetBlendFunc: invalid BlendFactor";
 // Sets library value v; every value read from `reads` is then expected[v]. Each argument position of the
 // multi-argument setters has its own row, so swapped arguments show. Values outside the table are refused
 // with `refusal` and the value, and change no GL state at all.
-struct EnumRow { const char* name; ResultCode (*set)(C, int32_t); std::vector<GLenum> reads, expected; const char* refusal; };
+struct EnumRow { const char* name; ResultCode (*set)(C, int32_t); std::vector<GLenum> reads, expected;
+                 const char* refusal; };
 const EnumRow kEnums[] = {
     {SET(SetDepthFunc(CompareFunc(v))), {GL_DEPTH_FUNC}, kCompares, "GlContext::SetDepthFunc: invalid CompareFunc"},
     {SET(SetStencilFunc(CompareFunc(v), 1, 0x0F)), {GL_STENCIL_FUNC, GL_STENCIL_BACK_FUNC}, kCompares,
      "GlContext::SetStencilFunc: invalid CompareFunc"},
-    {SET(SetStencilOp(StencilOp(v), invert, invert)), {GL_STENCIL_FAIL, GL_STENCIL_BACK_FAIL}, kStencilOps, kBadStencilOp},
+    {SET(SetStencilOp(StencilOp(v), invert, invert)), {GL_STENCIL_FAIL, GL_STENCIL_BACK_FAIL}, kStencilOps,
+     kBadStencilOp},
     {SET(SetStencilOp(invert, StencilOp(v), invert)), {GL_STENCIL_PASS_DEPTH_FAIL, GL_STENCIL_BACK_PASS_DEPTH_FAIL},
      kStencilOps, kBadStencilOp},
     {SET(SetStencilOp(invert, invert, StencilOp(v))), {GL_STENCIL_PASS_DEPTH_PASS, GL_STENCIL_BACK_PASS_DEPTH_PASS},
@@ -70,7 +73,8 @@ const std::vector<GLenum> kWatched = {
 // A call, its result and message, and the GL state it leaves: `reads` then hold `values`.
 struct StateRow { const char* name; ResultCode (*call)(C); ResultCode result; const char* message;
                   std::vector<GLenum> reads; std::vector<float> values; };
-constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum, kBadValue = ResultCode::InvalidValue;
+constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum;
+constexpr ResultCode kBadValue = ResultCode::InvalidValue;
 const std::vector<GLenum> kCaps = {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_BLEND, GL_CLIP_DISTANCE0,
                                    GL_CLIP_DISTANCE2};
 const float kBlendColor[4] = {0.25f, 0.5f, 0.75f, 1.0f}, kOtherBlendColor[4] = {1.0f, 0.75f, 0.5f, 0.0f};
@@ -161,16 +165,20 @@ TEST_F(RenderState, OperationsLeaveTheirStateInGl) {
 // reported.
 TEST_F(RenderState, GettersReadGl) {
     glViewport(1, 2, 33, 44);
-    glScissor(1, 2, 33, 44);
-    for (auto [get, name] : {std::pair{&Context::GetViewPort, "GetViewPort"}, {&Context::GetScissorRect, "GetScissorRect"}}) {
+    glScissor(5, 6, 77, 88);
+    using Getter = ResultCode (Context::*)(int32_t*, int32_t*, int32_t*, int32_t*);
+    const std::tuple<Getter, std::string, std::vector<int32_t>> getters[] = {
+        {&Context::GetViewPort, "GetViewPort", {1, 2, 33, 44}},
+        {&Context::GetScissorRect, "GetScissorRect", {5, 6, 77, 88}}};
+    for (const auto& [get, name, values] : getters) {
         for (int null = -1; null < 4; ++null) {
-            SCOPED_TRACE(std::string(name) + " with null output " + std::to_string(null));
+            SCOPED_TRACE(name + " with null output " + std::to_string(null));
             int32_t out[4] = {-1, -1, -1, -1}, *to[4] = {&out[0], &out[1], &out[2], &out[3]};
-            std::vector<int32_t> expected = {1, 2, 33, 44};
+            std::vector<int32_t> expected = values;
             if (null >= 0) { to[null] = nullptr; expected[null] = -1; }
             EXPECT_EQ((*context.*get)(to[0], to[1], to[2], to[3]), null < 0 ? kOk : kBadValue);
             EXPECT_EQ(std::vector<int32_t>(out, out + 4), expected);
-            ExpectMessages(null < 0 ? Messages{} : Messages{{kError, "GlContext::" + std::string(name) + ": null output pointer"}});
+            ExpectMessages(null < 0 ? Messages{} : Messages{{kError, "GlContext::" + name + ": null output pointer"}});
         }
     }
     for (bool on : {true, false}) {
