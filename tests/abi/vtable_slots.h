@@ -1,4 +1,5 @@
-// Reads the vtable slot of a virtual operation back from its pointer-to-member value.
+// Reads the vtable slot of a virtual operation back from its pointer-to-member value, and checks
+// tables of (interface, operation, slot) rows against it.
 #ifndef VINDRA_TESTS_ABI_VTABLE_SLOTS_H
 #define VINDRA_TESTS_ABI_VTABLE_SLOTS_H
 
@@ -7,6 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
+#include <type_traits>
 
 namespace vindra {
 namespace {
@@ -46,10 +49,31 @@ constexpr std::ptrdiff_t Entry(int slot, int destructorSlot) {
     return (destructorSlot != kNoDestructor && slot > destructorSlot) ? slot + 1 : slot;
 }
 
-#define SKIP_UNLESS_ITANIUM()                                                    \
-    do {                                                                         \
-        if (!VINDRA_ITANIUM_ABI) GTEST_SKIP() << "member pointer layout unknown"; \
-    } while (0)
+#define SKIP_UNLESS_ITANIUM() \
+    do { if (!VINDRA_ITANIUM_ABI) GTEST_SKIP() << "member pointer layout unknown"; } while (0)
+
+// Slot of each interface's virtual destructor; test files declare it for the interfaces that have one.
+template <typename Interface>
+constexpr int kDestructorSlot = kNoDestructor;
+
+// An operation's name, the entry read from its member pointer, and the entry of the slot it must keep.
+struct SlotRow { const char* operation; std::ptrdiff_t entry, expected; };
+
+template <typename Interface, typename Member>
+SlotRow Slot(const char* operation, Member member, int slot) {
+    constexpr int destructor = kDestructorSlot<Interface>;
+    // Without a destructor slot hosts must not be able to delete the object either.
+    static_assert(destructor == kNoDestructor
+                      ? !std::has_virtual_destructor<Interface>::value && !std::is_destructible<Interface>::value
+                      : std::has_virtual_destructor<Interface>::value,
+                  "the destructor is declared as kDestructorSlot says");
+    return {operation, VtableIndex(member), Entry(slot, destructor)};
+}
+#define VINDRA_SLOT(Interface, operation, slot) Slot<Interface>(#Interface "::" #operation, &Interface::operation, slot)
+
+inline void ExpectSlots(std::initializer_list<SlotRow> rows) {
+    for (const SlotRow& row : rows) EXPECT_EQ(row.entry, row.expected) << row.operation;
+}
 
 }  // namespace
 }  // namespace vindra

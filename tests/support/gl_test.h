@@ -1,5 +1,4 @@
-// Fixture for tests of GL resources and drawing: a headless OpenGL 4.5 core context, current on the
-// test's thread, with the messages it reports captured.
+// Fixtures for tests on a real GL context, and GL state read back with raw queries.
 #ifndef VINDRA_TESTS_SUPPORT_GL_TEST_H
 #define VINDRA_TESTS_SUPPORT_GL_TEST_H
 
@@ -16,10 +15,34 @@
 
 namespace vindra_test {
 
-class GlTest : public ::testing::Test {
+// One integer of GL state (a binding, a limit, an enumeration); -1 when GL wrote none.
+GLint Get(GLenum pname);
+// Every value of each pname in turn, read as floats: four of GL_VIEWPORT or GL_COLOR_WRITEMASK, two of
+// GL_POLYGON_MODE, one of most. Enables and masks read 0 or 1.
+std::vector<float> GetValues(const std::vector<GLenum>& pnames);
+
+// A context made from `init` (by default as most hosts make it: headless, GL version left to the
+// driver), current on the test's thread, with what it reports captured after its creation.
+class ContextTest : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    void ExpectMessages(const std::vector<Message>& expected, const char* file = __builtin_FILE(),
+                        int line = __builtin_LINE()) {
+        vindra_test::ExpectMessages(capture, expected, file, line);
+    }
+
+    vindra::ContextInitData init = DefaultInit("test");
+    MessageCapture capture;  // outlives the context
+    ContextPtr context;
+    // Extra check for TearDown: each test ends with no GL error left pending.
+    bool expectNoPendingGlError = true;
+};
+
+// For tests of GL resources and drawing: an OpenGL 4.5 core context.
+class GlTest : public ContextTest {
+protected:
+    GlTest();
 
     // RGBA8 of one pixel of the bound read framebuffer.
     std::array<uint8_t, 4> ReadPixel(int x, int y);
@@ -27,11 +50,6 @@ protected:
     std::vector<Message> Messages() { return capture.Take(); }
     // Drains GL errors left by raw calls of the test itself.
     static void DrainGlErrors();
-
-    MessageCapture capture;
-    ContextPtr context;
-    // Extra check for TearDown: each test ends with no GL error left pending.
-    bool expectNoPendingGlError = true;
 };
 
 }  // namespace vindra_test

@@ -1,5 +1,7 @@
 #include "message_capture.h"
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 
 #include "tamrik/tamrik.h"
@@ -53,6 +55,12 @@ std::string Describe(const std::vector<Message>& messages) {
     std::string out;
     for (const Message& message : messages) out += "[" + std::to_string(message.level) + "] " + message.text + "\n";
     return out.empty() ? "(no messages)\n" : out;
+}
+
+void ExpectMessages(MessageCapture& capture, const std::vector<Message>& expected, const char* file, int line) {
+    const std::vector<Message> taken = capture.Take();
+    if (taken != expected)
+        ADD_FAILURE_AT(file, line) << "messages:\n" << Describe(taken) << "expected:\n" << Describe(expected);
 }
 
 }  // namespace vindra_test

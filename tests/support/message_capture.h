@@ -8,6 +8,9 @@
 
 namespace vindra_test {
 
+// tamrik's message levels, as the capture records them.
+constexpr int kContinuation = 0, kDebug = 1, kInfo = 2, kWarning = 3, kError = 4;
+
 struct Message {
     int level;
     std::string text;
@@ -36,6 +39,11 @@ private:
 };
 
 std::string Describe(const std::vector<Message>& messages);  // one "[level] text" line each
+
+// Takes the messages captured so far and expects exactly `expected`, in order; a failure names the caller's
+// line and lists both.
+void ExpectMessages(MessageCapture& capture, const std::vector<Message>& expected,
+                    const char* file = __builtin_FILE(), int line = __builtin_LINE());
 
 }  // namespace vindra_test
 
