@@ -24,7 +24,7 @@ const Bytes kBytes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 const char* const kNoMessages = "(no messages)\n";
 
 GLint Param(GLuint name, GLenum pname) { GLint value = -1; glGetNamedBufferParameteriv(name, pname, &value); return value; }
-GLint Binding(GLenum binding) { GLint value = -1; glGetIntegerv(binding, &value); return value; }
+using vindra_test::Get;
 Bytes Contents(GLuint name) {
     Bytes out(16);
     glGetNamedBufferSubData(name, 0, 16, out.data());
@@ -83,7 +83,7 @@ TEST_F(BufferTest, StoragePathFollowsUsageDriverQuirkAndEntryPoint) {
         EXPECT_EQ(Param(name, row.storageFlags != 0 ? GL_BUFFER_STORAGE_FLAGS : GL_BUFFER_USAGE),
                   row.storageFlags != 0 ? row.storageFlags : row.hint);
         EXPECT_EQ(Contents(name), kBytes);
-        EXPECT_EQ(Binding(GL_ARRAY_BUFFER_BINDING), 0);
+        EXPECT_EQ(Get(GL_ARRAY_BUFFER_BINDING), 0);
         EXPECT_EQ(context->ReleaseVertexBuffer(&buffer), 0u);
         EXPECT_FALSE(glIsBuffer(name));
     }
@@ -200,8 +200,8 @@ TEST_F(BufferTest, PixelBufferTargetFollowsUsage) {
         // Mutable storage throughout: persistent storage could not change its target's contents again.
         SetQuirk(kNvidia, true);
         ASSERT_EQ(buffer->BufferData(16, kBytes.data(), BufferUsage(usage)), ResultCode::Success);
-        EXPECT_EQ(Binding(GL_PIXEL_UNPACK_BUFFER_BINDING), unpack ? 0 : GLint(Sentinel()));
-        EXPECT_EQ(Binding(GL_PIXEL_PACK_BUFFER_BINDING), unpack ? GLint(Sentinel()) : 0);
+        EXPECT_EQ(Get(GL_PIXEL_UNPACK_BUFFER_BINDING), unpack ? 0 : GLint(Sentinel()));
+        EXPECT_EQ(Get(GL_PIXEL_PACK_BUFFER_BINDING), unpack ? GLint(Sentinel()) : 0);
     }
     glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
@@ -222,7 +222,7 @@ TEST_F(BufferTest, UniformBufferDataAndBindingPoints) {
     Bytes expected = kBytes;
     std::memcpy(expected.data() + 12, patch.data(), patch.size());
     EXPECT_EQ(Contents(filledName), expected);
-    EXPECT_EQ(Binding(GL_UNIFORM_BUFFER_BINDING), 0);
+    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
     auto at = [](GLuint point) { GLint value = -1; glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value); return value; };
     EXPECT_EQ(context->BindUniformBuffer(filled, 0, 3), ResultCode::Success);
     EXPECT_EQ(context->BindUniformBuffer(empty, 0, 5), ResultCode::Success);
@@ -248,20 +248,20 @@ TEST_F(BufferTest, BindIndexBufferRecordsTypeAndBinds) {
     EXPECT_EQ(Log(), "[4] GlIndexBuffer::Bind: Buffer not initialized\n");
     EXPECT_EQ(gl->GetIndexGlType(), uint32_t(GL_UNSIGNED_INT));
     EXPECT_EQ(context->BindIndexBuffer(nullptr), ResultCode::Success);
-    EXPECT_EQ(Binding(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
     ASSERT_EQ(buffer->BufferData(16, kBytes.data(), BufferUsage::StaticDraw), ResultCode::Success);
     for (auto [type, glType] : {std::pair{IndexType::UInt16, GL_UNSIGNED_SHORT}, std::pair{IndexType::UInt32, GL_UNSIGNED_INT}}) {
         EXPECT_EQ(buffer->SetIndexType(type), ResultCode::Success);
         EXPECT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
         EXPECT_EQ(gl->GetIndexGlType(), uint32_t(glType));
-        EXPECT_EQ(Binding(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(Name<GlIndexBuffer>(buffer)));
+        EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(Name<GlIndexBuffer>(buffer)));
     }
     EXPECT_EQ(context->BindIndexBuffer(nullptr), ResultCode::Success);
     EXPECT_EQ(gl->GetIndexGlType(), uint32_t(GL_UNSIGNED_INT));  // kept by the unbind
     // With nothing recorded an unbind makes no GL call: a raw binding survives it.
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, Sentinel());
     EXPECT_EQ(context->BindIndexBuffer(nullptr), ResultCode::Success);
-    EXPECT_EQ(Binding(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(Sentinel()));
+    EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), GLint(Sentinel()));
     EXPECT_EQ(Log(), kNoMessages);
     context->ReleaseIndexBuffer(&buffer);
 }

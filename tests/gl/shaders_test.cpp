@@ -19,7 +19,10 @@ using vindra_test::Message;
 
 namespace {
 
-constexpr int kCont = 0, kDebug = 1, kError = 4;
+using vindra_test::kContinuation;
+using vindra_test::kDebug;
+using vindra_test::kError;
+using vindra_test::kWarning;
 
 const char* const kVertex = "#version 450 core\nvoid main() { gl_Position = vec4(0.0); }\n";
 const char* const kFragment = R"(#version 450 core
@@ -72,7 +75,6 @@ void GLAPIENTRY ProgramLog(GLuint p, GLsizei n, GLsizei* w, GLchar* t) { ++calls
 GLuint GLAPIENTRY CreateProgram() { return calls.createProgramFails ? 0 : realCreateProgram(); }
 
 GLint ProgramInt(GLuint program, GLenum pname) { GLint value = -1; glGetProgramiv(program, pname, &value); return value; }
-GLint CurrentProgram() { GLint value = -1; glGetIntegerv(GL_CURRENT_PROGRAM, &value); return value; }
 
 class ShaderTest : public vindra_test::GlTest {
 protected:
@@ -106,10 +108,6 @@ protected:
         EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
         EXPECT_EQ(program->Link(), ResultCode::Success) << vindra_test::Describe(capture.Peek());
         return program;
-    }
-    void ExpectMessages(const std::vector<Message>& expected) {
-        std::vector<Message> taken = Messages();
-        EXPECT_EQ(taken, expected) << vindra_test::Describe(taken);
     }
 
     std::vector<ShaderLibrary*> libraries;
@@ -209,7 +207,7 @@ TEST_F(ShaderLinkTest, CompileAndLinkFailuresReportTheLogOnlyWhenTheHeaderIsTake
         realShaderLog(failed, sizeof log, nullptr, log);
         glDeleteShader(failed);
         std::vector<Message> expected = {{kError, "GL: Failed to compile shader"}};
-        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader compilation info:"}, {kCont, log}});
+        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader compilation info:"}, {kContinuation, log}});
         ExpectMessages(expected);
         EXPECT_EQ(calls.shaderLogFetches, taken ? 1 : 0);
         ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
@@ -217,7 +215,7 @@ TEST_F(ShaderLinkTest, CompileAndLinkFailuresReportTheLogOnlyWhenTheHeaderIsTake
         EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
         realProgramLog(program->GetProgram(), sizeof log, nullptr, log);
         expected = {{kError, "GL: Failed to link shader program"}};
-        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader program link info:"}, {kCont, log}});
+        if (taken) expected.insert(expected.end(), {{kDebug, "GL: Shader program link info:"}, {kContinuation, log}});
         ExpectMessages(expected);
         EXPECT_EQ(calls.programLogFetches, taken ? 1 : 0);
         EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // a failed link consumed the shaders too
@@ -305,7 +303,7 @@ TEST_F(ShaderUniformTest, TableResolvesByNameAndUploadsLeaveTheCurrentProgramAsF
         EXPECT_EQ(program->SetUniformValue(f1, value, sizeof value), ResultCode::Success);
         EXPECT_EQ(program->SetUniformValue(badComponents, value, sizeof value), ResultCode::InvalidValue);
         EXPECT_EQ(program->SetUniformValue(noComponents, value, sizeof value), ResultCode::InvalidValue);
-        EXPECT_EQ(CurrentProgram(), GLint(current));
+        EXPECT_EQ(vindra_test::Get(GL_CURRENT_PROGRAM), GLint(current));
         // Each call switches to the program and back, unless it is current already.
         std::vector<GLuint> switches;
         if (current != program->GetProgram())
@@ -378,17 +376,17 @@ TEST_F(ShaderBindTest, BindRecordsAndMakesCurrentAndReleaseClearsTheRecord) {
     GlShaderProgram* program = Linked();
     EXPECT_EQ(context->BindShaderProgram(program), ResultCode::Success);
     EXPECT_EQ(context->GetBoundShaderProgram(), program);
-    EXPECT_EQ(CurrentProgram(), GLint(program->GetProgram()));
+    EXPECT_EQ(vindra_test::Get(GL_CURRENT_PROGRAM), GLint(program->GetProgram()));
     // A program never linked is recorded and makes no program current, which GL accepts.
     GlShaderProgram* empty = Program();
     EXPECT_EQ(context->BindShaderProgram(empty), ResultCode::Success);
     EXPECT_EQ(context->GetBoundShaderProgram(), empty);
-    EXPECT_EQ(CurrentProgram(), 0);
-    ExpectMessages({{3, "GlShaderProgram::Bind: Program not linked; no program is current"}});
+    EXPECT_EQ(vindra_test::Get(GL_CURRENT_PROGRAM), 0);
+    ExpectMessages({{kWarning, "GlShaderProgram::Bind: Program not linked; no program is current"}});
     ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
     EXPECT_EQ(context->BindShaderProgram(nullptr), ResultCode::Success);
     EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
-    EXPECT_EQ(CurrentProgram(), 0);
+    EXPECT_EQ(vindra_test::Get(GL_CURRENT_PROGRAM), 0);
     // Releasing the bound program clears the record rather than leave it dangling.
     ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
     EXPECT_EQ(context->ReleaseShaderProgram(&programs.front()), 0u);

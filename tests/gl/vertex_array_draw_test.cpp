@@ -23,7 +23,8 @@ using vindra_test::Message;
 
 namespace {
 
-constexpr int kError = 4;
+using vindra_test::Get;
+using vindra_test::kError;
 constexpr int kSize = 64;  // side of the render target, pixels
 
 using Rgba = std::array<uint8_t, 4>;
@@ -71,7 +72,6 @@ GLuint Link() {
     return program;
 }
 
-GLint GetInteger(GLenum name) { GLint value = -1; glGetIntegerv(name, &value); return value; }
 GLint Attribute(GLuint location, GLenum name) { GLint value = -1; glGetVertexAttribiv(location, name, &value); return value; }
 GLint Enabled(GLuint location) { return Attribute(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED); }
 uintptr_t AttributeOffset(GLuint location) {
@@ -170,10 +170,6 @@ protected:
         return Read();
     }
     Halves Read() { return {ReadPixel(16, 32), ReadPixel(48, 32)}; }
-    void ExpectMessages(const std::vector<Message>& expected) {
-        std::vector<Message> taken = Messages();
-        EXPECT_EQ(taken, expected) << vindra_test::Describe(taken);
-    }
 
     GLuint renderbuffers[2] = {0, 0}, fbo = 0, program = 0;
     Context* shared = nullptr;
@@ -357,7 +353,7 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     EXPECT_EQ(array->SetVertexBuffer(buffer, -1, 0), ResultCode::Success);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     GLuint vao = Gl(array)->GetVao();
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(vao));
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(vao));
     EXPECT_NE(vao, Gl(context.get())->GetOwnVao());
     const GLint name = GLint(static_cast<GlVertexBuffer*>(buffer)->GetName());
     struct Expected { GLuint location; GLint size, type, normalized; uintptr_t offset; };
@@ -370,7 +366,7 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
         EXPECT_EQ(AttributeOffset(e.location), e.offset);
     }
     EXPECT_EQ(Enabled(1), GL_FALSE);
-    EXPECT_EQ(GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(Get(GL_ARRAY_BUFFER_BINDING), 0);
     // A new layout in the buffer alone does not reach the applied VAO; listing the buffer again does.
     layout.attributes[2].offset = 4;
     buffer->SetVertexLayout(&layout);
@@ -384,7 +380,7 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     EXPECT_EQ(Gl(array)->GetEntryCount(), int64_t{INT32_MAX} + 1);
     EXPECT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), 0);
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), 0);
     ExpectMessages({});
 }
 
@@ -418,7 +414,7 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);  // makes idle's VAO
         ASSERT_EQ(context->BindVertexArray(bound), ResultCode::Success);
         c.empty(context.get(), bound, idle, &extra);
-        EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(Gl(bound)->GetVao()));
+        EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(Gl(bound)->GetVao()));
         EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kRed, kBlack}));
         EXPECT_EQ(Enabled(2), c.boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
@@ -512,7 +508,7 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     Context* other = MakeSharedCurrent();
     ASSERT_NE(other, nullptr) << vindra_test::Describe(Messages());
     ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(Gl(other)->GetOwnVao()));
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(Gl(other)->GetOwnVao()));
     ASSERT_EQ(other->BindIndexBuffer(indices), ResultCode::Success);
     ClearBlack(other);
     EXPECT_EQ(other->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 4), ResultCode::Success);
@@ -529,7 +525,7 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     // Back on the owner, the array draws from its own VAO, untouched.
     ASSERT_EQ(context->MakeCurrent(), 0u);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), GLint(arrayVao));
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(arrayVao));
     EXPECT_EQ(AttributeOffset(1), offsetof(Vertex, rgba));
     ExpectMessages({});
 }
