@@ -151,6 +151,7 @@ TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
     // The uniform buffer checks the same way before glBufferSubData.
     UniformBuffer* uniform = context->CreateUniformBuffer();
     ASSERT_EQ(uniform->BufferData(16, kBytes.data()), ResultCode::Success);
+    EXPECT_EQ(uniform->BufferSubData(16, 0, patch.data()), ResultCode::Success);  // nothing, at the end
     EXPECT_EQ(uniform->BufferSubData(0x7fffffffffffffff, 8, patch.data()), ResultCode::InvalidValue);
     EXPECT_EQ(Log(), "[4] GlUniformBuffer::BufferSubData: 8 bytes at offset 9223372036854775807 lie outside the "
                      "buffer's 16 bytes\n");
@@ -217,6 +218,7 @@ TEST_F(BufferTest, UniformBufferDataAndBindingPoints) {
     GLuint filledName = Name<GlUniformBuffer>(filled), emptyName = Name<GlUniformBuffer>(empty);
     EXPECT_EQ(Param(filledName, GL_BUFFER_USAGE), GL_STATIC_DRAW);
     EXPECT_EQ(Param(emptyName, GL_BUFFER_USAGE), GL_DYNAMIC_DRAW);
+    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
     const Bytes patch = {0xC0, 0xC1, 0xC2, 0xC3};
     EXPECT_EQ(filled->BufferSubData(12, patch.size(), patch.data()), ResultCode::Success);
     Bytes expected = kBytes;

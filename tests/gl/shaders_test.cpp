@@ -252,6 +252,7 @@ TEST_F(ShaderUniformTest, UploadsAreTypedAndClampedToSizeAndCount) {
         {"f3", "f3[2]", UniformType::Float, 3, 2, 100, {0, 0, 0}},
         {"m2", "m2", UniformType::Mat2, 1, 1, 16, {1, 2, 3, 4}},
         {"m3", "m3[1]", UniformType::Mat3, 1, 2, 72, {10, 11, 12, 13, 14, 15, 16, 17, 18}},
+        {"m4", "m4", UniformType::Mat4, 1, 1, 64, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
         {"m4", "m4", UniformType::Mat4, 1, 1, 63, zeros},  // less than one mat4
         // The component count multiplies a matrix's size: two "components" are 128 bytes an element.
         {"m4", "m4", UniformType::Mat4, 2, 1, 64, zeros},
@@ -316,7 +317,7 @@ TEST_F(ShaderUniformTest, TableResolvesByNameAndUploadsLeaveTheCurrentProgramAsF
     EXPECT_EQ(other->SetUniformValue(unresolved, value, sizeof value), ResultCode::Success);
     EXPECT_EQ(program->SetUniformValue(inactive, value, sizeof value), ResultCode::Success);
     EXPECT_EQ(program->SetUniformValue(-1, value, sizeof value), ResultCode::Success);
-    EXPECT_EQ(program->SetUniformValue(99, value, sizeof value), ResultCode::Success);
+    EXPECT_EQ(program->SetUniformValue(4, value, sizeof value), ResultCode::Success);  // just past the table
     EXPECT_EQ(program->SetUniformValue(f1, nullptr, 4), ResultCode::InvalidValue);
     EXPECT_TRUE(calls.usedPrograms.empty());
     ExpectMessages({{kError, "GlShaderProgram::SetUniformValue: null data"}});
