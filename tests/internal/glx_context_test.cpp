@@ -105,22 +105,20 @@ TEST_F(GlxContextTest, RefusedReleaseIsReportedAndChangesNothing) {
 }
 
 Bool driverAnswer = False;
-std::vector<GLuint> swapGroupCalls;
-Bool JoinGroup(Display*, GLXDrawable, GLuint group) {
-    swapGroupCalls.push_back(group);
-    return driverAnswer;
-}
-Bool BindBarrier(Display*, GLuint group, GLuint barrier) {
-    swapGroupCalls.insert(swapGroupCalls.end(), {group, barrier});
-    return driverAnswer;
-}
+std::vector<GLuint> swapGroupCalls;  // the group joined, or the group and barrier bound
 
 // Mesa has no GLX_NV_swap_group: a driver that has it is stood in for.
 TEST_F(GlxContextTest, SwapGroupsAnswerWhatTheDriverAnswers) {
     ContextPtr context = CreateHeadless();
     ASSERT_TRUE(context);
-    Replaced<PFNGLXJOINSWAPGROUPNVPROC> join(__glewXJoinSwapGroupNV, &JoinGroup);
-    Replaced<PFNGLXBINDSWAPBARRIERNVPROC> bind(__glewXBindSwapBarrierNV, &BindBarrier);
+    Replaced<PFNGLXJOINSWAPGROUPNVPROC> join(__glewXJoinSwapGroupNV, [](Display*, GLXDrawable, GLuint group) {
+        swapGroupCalls.push_back(group);
+        return driverAnswer;
+    });
+    Replaced<PFNGLXBINDSWAPBARRIERNVPROC> bind(__glewXBindSwapBarrierNV, [](Display*, GLuint group, GLuint barrier) {
+        swapGroupCalls.insert(swapGroupCalls.end(), {group, barrier});
+        return driverAnswer;
+    });
     for (GLboolean extension : {GL_FALSE, GL_TRUE})
         for (Bool answer : {False, True}) {
             SCOPED_TRACE(testing::Message() << "extension " << int(extension) << ", driver answers " << answer);

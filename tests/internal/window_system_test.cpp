@@ -22,7 +22,6 @@ GLint Integer(GLenum name) {
     glGetIntegerv(name, &value);
     return value;
 }
-const void* Handle(const ContextPtr& context) { return static_cast<vindra::GlContext*>(context.get())->NativeHandle(); }
 // The messages without their continuation lines (the system's own text, which differs by platform).
 std::vector<std::string> FirstLines(const std::vector<Message>& messages) {
     std::vector<std::string> lines;
@@ -92,7 +91,7 @@ TEST_F(WindowSystemTest, AContextIsCurrentOnOneThreadAtATime) {
     ASSERT_TRUE(context);
     std::thread([&context] { EXPECT_EQ(context->MakeCurrent(), 1u); }).join();
     EXPECT_EQ(FirstLines(capture.Take()), std::vector<std::string>{kPrefix + "Failed to make context current"});
-    EXPECT_EQ(NativeCurrentContext(), Handle(context));
+    EXPECT_EQ(NativeCurrentContext(), static_cast<vindra::GlContext*>(context.get())->NativeHandle());
     // Released here, it moves, and comes back with what the other thread did.
     ASSERT_EQ(context->ClearCurrent(), 0u);
     std::thread([&context] {
@@ -101,7 +100,9 @@ TEST_F(WindowSystemTest, AContextIsCurrentOnOneThreadAtATime) {
         EXPECT_EQ(context->ClearCurrent(), 0u);
     }).join();
     ASSERT_EQ(context->MakeCurrent(), 0u);
-    EXPECT_EQ(Integer(GL_VIEWPORT), 3);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{3, 4, 50, 60}));
     EXPECT_TRUE(capture.Take().empty());
 }
 
