@@ -17,6 +17,9 @@ constexpr int kContextMinorVersionToken = 0x2092;
 constexpr int kContextProfileMaskToken = 0x9126;
 constexpr int kContextCoreProfileBit = 0x1;
 
+// Side of the window the library makes, never shown, for a context without one (window 0).
+constexpr int kHeadlessWindowSize = 256;
+
 struct ContextSettings {
     int32_t majorVersion = 0;
     int32_t minorVersion = 0;

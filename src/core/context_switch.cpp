@@ -10,11 +10,11 @@ ContextSwitch::ContextSwitch(GlContext& target, OnExit onExit)
       onExit(onExit),
       saved(NativeBinding::Save()),
       savedCurrent(currentContext),
-      targetWasCurrent(saved.context == target.NativeHandle()) {
-    active = targetWasCurrent || target.MakeCurrent() == 0;
-}
+      targetWasCurrent(saved.context == target.NativeHandle()),
+      active(targetWasCurrent || target.MakeCurrent() == 0) {}
 
-// Also after a failed switch: a driver may have unbound the thread's context before refusing.
+// What was current goes back also after a failed switch: a driver may unbind the thread's context
+// before it refuses.
 ContextSwitch::~ContextSwitch() {
     if (targetWasCurrent && onExit == OnExit::ReleaseTarget) {
         NativeBinding{}.Restore();

@@ -158,7 +158,7 @@ bool GlxContext::CreateHeadlessWindow(int screen) {
     colormap = XCreateColormap(setup.display, root, info.visual, AllocNone);
     XSetWindowAttributes attributes{};
     attributes.colormap = colormap;
-    setup.window = XCreateWindow(setup.display, root, 0, 0, kHeadlessSize, kHeadlessSize, 0, info.depth,
+    setup.window = XCreateWindow(setup.display, root, 0, 0, kHeadlessWindowSize, kHeadlessWindowSize, 0, info.depth,
                                  InputOutput, info.visual, CWColormap | CWBorderPixel, &attributes);
     if (visual != nullptr) XFree(visual);
     ownsWindow = true;

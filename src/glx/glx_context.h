@@ -17,9 +17,6 @@ namespace vindra {
 
 class GlxContext : public GlContext {
 public:
-    // Side of the window the library makes for a headless context (window 0).
-    static constexpr unsigned kHeadlessSize = 256;
-
     GlxContext() = default;
     ~GlxContext() override;
 

@@ -30,7 +30,8 @@ NativeBinding NativeBinding::Save() {
     return binding;
 }
 
-// A drawable of the saved binding may be gone meanwhile: an X error, trapped, never the end of the process.
+// On the library's display, a drawable gone meanwhile is an X error that the trap takes, never the end
+// of the process; a host's own display keeps the host's error handler.
 void NativeBinding::Restore() const {
     XErrorTrap trap;
     if (context != nullptr)

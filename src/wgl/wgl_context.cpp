@@ -121,8 +121,8 @@ bool WglContext::ChooseLegacyPixelFormat(int* format, PIXELFORMATDESCRIPTOR* des
 
 // A hidden window of the bootstrap's class.
 bool WglContext::CreateHeadlessWindow() {
-    setup.window = CreateWindowExA(0, "Dummy_WGL_Marovane", "vindra", WS_POPUP, 0, 0, kHeadlessSize, kHeadlessSize,
-                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    setup.window = CreateWindowExA(0, "Dummy_WGL_Marovane", "vindra", WS_POPUP, 0, 0, kHeadlessWindowSize,
+                                   kHeadlessWindowSize, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     ownsWindow = setup.window != nullptr;
     if (!ownsWindow) LogMessage(MessageLevel::Error, "WGL: Failed to create window");
     return ownsWindow;

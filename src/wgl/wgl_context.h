@@ -15,9 +15,6 @@ namespace vindra {
 
 class WglContext : public GlContext {
 public:
-    // Side of the hidden window the library makes for a context without a window.
-    static constexpr int kHeadlessSize = 256;
-
     WglContext() = default;
     ~WglContext() override;
 

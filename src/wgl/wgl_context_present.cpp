@@ -1,4 +1,7 @@
 // WglContext: the thread's binding, making current, swap interval, presentation and swap groups.
+#include <cstdarg>
+#include <cstdio>
+
 #include "core/context_switch.h"
 #include "core/current_context.h"
 #include "core/log_message.h"
@@ -8,9 +11,17 @@ namespace vindra {
 
 namespace {
 
-// The system's own text for `error`, as the detail line under the message of the step that failed
-// ("    : The handle is invalid."), as the GLX layer gives the X error's text.
-void ReportSystemError(DWORD error) {
+// Reports a failure of WGL at error level, and under it the system's own text for the thread's last
+// error ("    : The handle is invalid."), as the GLX layer gives the X error's text.
+void ReportFailure(const char* format, ...) VINDRA_PRINTF_FORMAT(1, 2);
+void ReportFailure(const char* format, ...) {
+    DWORD error = GetLastError();  // before anything else can replace it
+    char message[256] = {};
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    LogMessage(MessageLevel::Error, "%s", message);
     char text[256] = {};
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, text,
                                   sizeof text, nullptr);
@@ -32,9 +43,7 @@ void NativeBinding::Restore() const { wglMakeCurrent(static_cast<HDC>(display), 
 
 uint32_t WglContext::MakeCurrent() {
     if (!wglMakeCurrent(setup.dc, glrc)) {
-        DWORD error = GetLastError();
-        LogMessage(MessageLevel::Error, "WGL: Failed to make context current");
-        ReportSystemError(error);
+        ReportFailure("WGL: Failed to make context current");
         return 1;
     }
     currentContext = this;
@@ -45,9 +54,7 @@ uint32_t WglContext::MakeCurrent() {
 // is nothing to release (a release then fails on some drivers, Wine among them).
 uint32_t WglContext::ClearCurrent() {
     if (wglGetCurrentContext() != nullptr && !wglMakeCurrent(nullptr, nullptr)) {
-        DWORD error = GetLastError();
-        LogMessage(MessageLevel::Error, "WGL: Failed to clear current context");
-        ReportSystemError(error);
+        ReportFailure("WGL: Failed to clear current context");
         return 1;
     }
     currentContext = nullptr;
@@ -80,18 +87,14 @@ void WglContext::SetSwapInterval(int32_t interval) {
 
 uint32_t WglContext::PresentBackBuffer() {
     if (!::SwapBuffers(setup.dc)) {
-        DWORD error = GetLastError();
-        LogMessage(MessageLevel::Error, "WGL: Failed to swap buffers: %d", static_cast<int>(error));
-        ReportSystemError(error);
+        ReportFailure("WGL: Failed to swap buffers: %d", static_cast<int>(GetLastError()));
         return 1;
     }
     return 0;
 }
 
 void WglContext::ReportClientSwapFailure() {
-    DWORD error = GetLastError();
-    LogMessage(MessageLevel::Error, "WGL: Failed to swap client buffers: %d", static_cast<int>(error));
-    ReportSystemError(error);
+    ReportFailure("WGL: Failed to swap client buffers: %d", static_cast<int>(GetLastError()));
 }
 
 bool WglContext::IsBackBufferPreserved() { return !setup.settings.swapExchange; }

@@ -13,6 +13,11 @@ const char* const kApi = "GLX";
 
 const void* NativeCurrentContext() { return glXGetCurrentContext(); }
 
+void UseLegacyPath(bool legacy) {
+    static const PFNGLXCHOOSEFBCONFIGPROC chooser = __glewXChooseFBConfig;
+    __glewXChooseFBConfig = legacy ? nullptr : chooser;
+}
+
 HostGlContext::HostGlContext() {
     Display* display = XOpenDisplay(nullptr);
     connection = display;
@@ -91,17 +96,33 @@ TEST_F(GlxContextTest, ContextOnAHostWindowHasTheWindowsVisual) {
 
 Bool RefuseBinding(Display*, GLXDrawable, GLXDrawable, GLXContext) { return False; }
 
-TEST_F(GlxContextTest, RefusedReleaseIsReportedAndChangesNothing) {
-    ContextPtr context = CreateHeadless();
-    ASSERT_TRUE(context);
+TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
+    ContextPtr context = CreateHeadless(), other = CreateHeadless();
+    ASSERT_TRUE(context && other);
     const void* native = glXGetCurrentContext();
     {
         Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(__glewXMakeContextCurrent, &RefuseBinding);
+        EXPECT_EQ(context->MakeCurrent(), 1u);
         EXPECT_EQ(context->ClearCurrent(), 1u);
     }
-    EXPECT_EQ(capture.Take(), (std::vector<Message>{{4, "GLX: Failed to clear current context"}}));
-    EXPECT_EQ(vindra::currentContext, context.get());
+    EXPECT_EQ(capture.Take(), (std::vector<Message>{{4, "GLX: Failed to make context current"},
+                                                    {4, "GLX: Failed to clear current context"}}));
+    EXPECT_EQ(vindra::currentContext, other.get());
     EXPECT_EQ(glXGetCurrentContext(), native);
+}
+
+// What the X server refuses comes with its text under the message of the step that failed.
+TEST_F(GlxContextTest, XErrorsComeWithTheirText) {
+    vindra::ContextInitData badWindow = DefaultInit(), badVersion = DefaultInit();
+    badWindow.window = 0x7ffffff;
+    badVersion.coreProfile = true;
+    badVersion.majorVersion = 9;
+    for (const vindra::ContextInitData& init : {badWindow, badVersion}) {
+        EXPECT_FALSE(Create(init));
+        std::vector<Message> messages = capture.Take();
+        ASSERT_EQ(messages.size(), 2u) << Describe(messages);
+        EXPECT_EQ(messages[1].text.rfind("    : X error ", 0), 0u) << messages[1].text;
+    }
 }
 
 Bool driverAnswer = False;

@@ -17,6 +17,11 @@ const char* const kApi = "WGL";
 
 const void* NativeCurrentContext() { return wglGetCurrentContext(); }
 
+void UseLegacyPath(bool legacy) {
+    static const GLboolean reported = __WGLEW_ARB_pixel_format;
+    __WGLEW_ARB_pixel_format = legacy ? GL_FALSE : reported;
+}
+
 HostGlContext::HostGlContext() {
     window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     HDC dc = GetDC(window);
@@ -90,21 +95,6 @@ TEST_F(WglContextTest, ChooserSeesEachAttemptAndTheSwapMethodInWglTokens) {
     Replaced<GLboolean> noSwapGroups(__WGLEW_NV_swap_group, GL_FALSE);
     EXPECT_FALSE(exchange->JoinSwapGroup(1));
     EXPECT_FALSE(exchange->BindSwapBarrier(1, 1));
-}
-
-TEST_F(WglContextTest, LegacyPathIgnoresTheRequests) {
-    Replaced<GLboolean> noPixelFormats(__WGLEW_ARB_pixel_format, GL_FALSE);
-    vindra::ContextInitData init = DefaultInit();
-    init.deepColor = init.multisample = init.floatColor = init.coreProfile = true;
-    init.majorVersion = 4;
-    ContextPtr context = Create(init);
-    ASSERT_TRUE(context);
-    EXPECT_TRUE(capture.Take().empty());
-    GLint samples = -1, profile = -1;
-    glGetIntegerv(GL_SAMPLES, &samples);
-    glGetIntegerv(GL_CONTEXT_PROFILE_MASK, &profile);
-    EXPECT_EQ(samples, 0);
-    EXPECT_FALSE(profile & GL_CONTEXT_CORE_PROFILE_BIT);
 }
 
 // A window takes one pixel format for life: a context offered another one on a host's window goes on.

@@ -71,6 +71,19 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
     }
 }
 
+TEST_F(WindowSystemTest, LegacyPathIgnoresTheRequests) {
+    UseLegacyPath(true);
+    vindra::ContextInitData init = DefaultInit();
+    init.deepColor = init.multisample = init.floatColor = init.coreProfile = true;
+    init.majorVersion = 4;
+    ContextPtr context = Create(init);
+    UseLegacyPath(false);
+    ASSERT_TRUE(context);
+    EXPECT_TRUE(capture.Take().empty());
+    EXPECT_EQ(Integer(GL_SAMPLES), 0);
+    EXPECT_FALSE(Integer(GL_CONTEXT_PROFILE_MASK) & GL_CONTEXT_CORE_PROFILE_BIT);
+}
+
 TEST_F(WindowSystemTest, ContextMadeToShareSeesTheBuffersOfTheOther) {
     ContextPtr first = CreateHeadless("first");
     ASSERT_TRUE(first);

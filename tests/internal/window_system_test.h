@@ -60,6 +60,9 @@ inline std::vector<Message> EveryDropWarning(const std::string& api) {
 
 // The layer's handle of the GL context current on this thread (GLXContext, HGLRC), whoever made it.
 const void* NativeCurrentContext();
+// Takes from the layer, or gives back, what it chooses formats with (GLX 1.3's frame-buffer
+// configurations, WGL_ARB_pixel_format), so that it takes its legacy path.
+void UseLegacyPath(bool legacy);
 
 // A GL context of the host's own, made with raw window-system calls on a window of the host's that is
 // never shown: windows shown by tests that run side by side would hide each other's pixels.
