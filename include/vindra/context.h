@@ -69,9 +69,12 @@ public:
     virtual void SetSwapInterval(int32_t interval) = 0;  // reports a failure, no result
     virtual bool ReservedQuery10() = 0;                  // false
     // Sets the context whose buffers SwapBuffers(true) presents first; null removes it. Not owned: keep it
-    // alive (or unset it) while set. A context must not be its own client, directly or through a chain.
+    // alive (or unset it) while set. A chain of clients may lead back to this context, or a context may be
+    // its own client: SwapBuffers still presents each context of the chain once.
     virtual void SetClient(Context* client) = 0;
-    // Presents the back buffer (the client's first when withClient); 0 success, 1 failure of this swap.
+    // Presents the back buffer, the client's first (and its client's before it) when withClient; each
+    // context at most once per call. 0 success, 1 failure of this context's own swap (a failed client
+    // swap is reported only).
     virtual uint32_t SwapBuffers(bool withClient) = 0;
     virtual bool IsBackBufferPreserved() = 0;                    // true with the copy swap method
     virtual bool JoinSwapGroup(uint32_t group) = 0;              // false without swap-group support

@@ -1,15 +1,19 @@
 // The library's only export.
-#include "gl/gl_context.h"
-
 #if defined(_WIN32)
 #  include "wgl/wgl_context.h"
-using PlatformContext = WglContext;
 #else
 #  include "glx/glx_context.h"
-using PlatformContext = GlxContext;
 #endif
 
 namespace vindra {
+
+namespace {
+#if defined(_WIN32)
+using PlatformContext = WglContext;
+#else
+using PlatformContext = GlxContext;
+#endif
+}  // namespace
 
 // Type 2 asks for no context. Every other type makes a GL context: further types are not defined yet.
 // Reports nothing of its own: a failed Init has said why.

@@ -8,6 +8,16 @@ PixelFormatRequest PixelFormatRequest::From(const ContextInitData& init) {
     return PixelFormatRequest{init.multisample, init.floatColor, init.deepColor, init.deepColor, true};
 }
 
+ColourBits PixelFormatRequest::Colour() const {
+    if (floatColor) return {16, 16, 16, 16, true};
+    if (bits16) return {16, 16, 16, 16, false};
+    if (bits10) return {10, 10, 10, 2, false};
+    if (bits8) return {8, 8, 8, 8, false};
+    return {0, 0, 0, 0, false};
+}
+
+int PixelFormatRequest::Samples() const { return multisample ? 8 : 0; }
+
 bool PixelFormatRequest::DropOne(const char* api) {
     if (multisample) {
         LogMessage(MessageLevel::Warning, "%s failed to find pixel format with multi sampling", api);

@@ -7,6 +7,15 @@
 
 namespace vindra {
 
+// Bits per channel of one attempt; all zero: the attempt asks for no colour at all.
+struct ColourBits {
+    int red;
+    int green;
+    int blue;
+    int alpha;
+    bool floatingPoint;
+};
+
 struct PixelFormatRequest {
     bool multisample;
     bool floatColor;
@@ -16,6 +25,12 @@ struct PixelFormatRequest {
 
     // Everything the host asked for, and 8-bit colour, which is tried even when nothing was asked.
     static PixelFormatRequest From(const ContextInitData& init);
+
+    // What the next attempt asks for: the first colour request still standing (16-bit float, 16, 10
+    // with 2 alpha bits, 8), and 8 samples per pixel while multisampling stands, else none (0). Each
+    // layer only spells these in its own attribute tokens.
+    ColourBits Colour() const;
+    int Samples() const;
 
     // Drops the first request still standing, with the warning "<api> failed to find ... pixel format";
     // false when nothing is left to drop. Multisampling goes before any colour request, and 10 bits are

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "core/context_switch.h"
 #include "core/current_context.h"
 #include "gl/gl_vertex_array.h"
 
@@ -43,15 +44,20 @@ int64_t ReadNvxMemory(GLenum counter) {
     return static_cast<int64_t>(kib) * 1024;
 }
 
+// The SwapBuffers calls under way on this thread, innermost first.
+struct SwapInProgress {
+    const GlContext* context;
+    const SwapInProgress* outer;
+};
+thread_local const SwapInProgress* swapsInProgress = nullptr;
+
 }  // namespace
 
+// The layer's destructor has released the context's own GL objects (ReleaseGlObjects).
 GlContext::~GlContext() {
     // Vertex arrays outlive the context only as host objects to release: they must not reach it.
     if (boundVertexArray != nullptr) boundVertexArray->NoteUnboundFrom(this);
     for (GlVertexArray* array : vertexArrays) array->NoteOwnerDeleted();
-    // Platform classes delete these while their own GL context is current and zero them; anything left
-    // here was made on the GL context current now.
-    DeleteGlObjects();
     if (currentContext == this) currentContext = nullptr;
 }
 
@@ -62,24 +68,31 @@ void GlContext::CopyName(const char* source) {
 }
 
 Context* GlContext::FinishSharedContext(GlContext* shared) {
-    Context* remembered = currentContext;
-    if (shared->MakeCurrent() != 0) {  // its own objects must not be made on the caller's context
-        delete shared;
-        return nullptr;
+    bool madeCurrent = false;
+    {
+        ContextSwitch use(*shared);
+        madeCurrent = use.Active();  // its own objects must not be made on the caller's context
+        if (madeCurrent) shared->SetUpGlObjects();
     }
-    shared->SetUpGlObjects();
-    if (remembered != nullptr)
-        remembered->MakeCurrent();
-    else
-        shared->ClearCurrent();
-    return shared;
+    if (madeCurrent) return shared;
+    delete shared;
+    return nullptr;
+}
+
+void GlContext::ReleaseGlObjects() {
+    ContextSwitch use(*this, ContextSwitch::OnExit::ReleaseTarget);
+    if (use.Active() && ownVao != 0) glDeleteVertexArrays(1, &ownVao);
+    ownVao = 0;
 }
 
 const char* GlContext::GetName() { return name; }
+int32_t GlContext::GetType() { return 1; }
 bool GlContext::ReservedQuery3() { return true; }
 bool GlContext::ReservedQuery10() { return false; }
 bool GlContext::ReservedQuery16() { return false; }
 uint64_t GlContext::ReservedQuery17() { return 0; }
+int32_t GlContext::ReservedQuery20() { return 1; }
+bool GlContext::ReservedQuery21() { return true; }
 
 uint32_t GlContext::MakeCurrent() {
     currentContext = this;
@@ -93,9 +106,16 @@ uint32_t GlContext::ClearCurrent() {
 
 void GlContext::SetClient(Context* newClient) { client = newClient; }
 
+// The client presents first, and its own client before it. A chain of clients that leads back to a
+// context whose swap is under way on this thread ends there: each context presents once per call.
 uint32_t GlContext::SwapBuffers(bool withClient) {
-    if (withClient && client != nullptr) return client->SwapBuffers(withClient);
-    return 0;
+    for (const SwapInProgress* swap = swapsInProgress; swap != nullptr; swap = swap->outer)
+        if (swap->context == this) return 0;
+    SwapInProgress self{this, swapsInProgress};
+    swapsInProgress = &self;
+    if (withClient && client != nullptr && client->SwapBuffers(withClient) != 0) ReportClientSwapFailure();
+    swapsInProgress = self.outer;
+    return PresentBackBuffer();
 }
 
 bool GlContext::IsBackBufferPreserved() { return false; }
@@ -118,11 +138,6 @@ void GlContext::SetUpGlObjects() {
 
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-}
-
-void GlContext::DeleteGlObjects() {
-    if (ownVao != 0) glDeleteVertexArrays(1, &ownVao);
-    ownVao = 0;
 }
 
 ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) {
@@ -213,12 +228,12 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
     return result;
 }
 
+// Like the GL queries, this asks about the context current on the calling thread.
 int64_t GlContext::GetTotalVideoMemory() {
-    if (videoMemoryCache != 0) return videoMemoryCache;
-    int64_t bytes = ReadNvxMemory(GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX);
-    if (bytes != 0) videoMemoryCache = bytes;
+    if (videoMemoryCache == 0) videoMemoryCache = int64_t{QueryDriverVideoMemoryMiB()} * 1048576;
+    if (videoMemoryCache == 0) videoMemoryCache = ReadNvxMemory(GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX);
     // The OpenCL step (global memory of the compute device) joins with the compute state.
-    return bytes;
+    return videoMemoryCache;
 }
 
 int64_t GlContext::GetAvailableVideoMemory() { return ReadNvxMemory(GL_GPU_MEMORY_INFO_CURRENT_AVAILABLE_VIDMEM_NVX); }

@@ -27,6 +27,7 @@ public:
     ~GlContext() override;
 
     const char* GetName() override;
+    int32_t GetType() override;
     bool ReservedQuery3() override;
     ResultCode GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) override;
     uint32_t MakeCurrent() override;
@@ -41,6 +42,8 @@ public:
     uint64_t ReservedQuery17() override;
     uint32_t Flush() override;
     uint32_t Finish() override;
+    int32_t ReservedQuery20() override;
+    bool ReservedQuery21() override;
 
     ResultCode SetViewPort(int32_t x, int32_t y, int32_t width, int32_t height) override;
     ResultCode GetViewPort(int32_t* x, int32_t* y, int32_t* width, int32_t* height) override;
@@ -118,6 +121,9 @@ public:
     virtual int64_t GetTotalVideoMemory();        // bytes, 0 when nothing can be learned
     virtual int64_t GetAvailableVideoMemory();    // bytes, 0 without GL_NVX_gpu_memory_info
 
+    // The window system's handle of the GL context (GLXContext, HGLRC), as it reports what is current.
+    virtual const void* NativeHandle() const = 0;
+
     GpuVendor GetGpuVendor() const { return gpuVendor; }
     // Decided when the context is created; tests switch entries to reach another driver's path.
     DriverQuirks& Quirks() { return quirks; }
@@ -137,21 +143,30 @@ public:
     void NoteElementBindingCleared() { *elementBinding = nullptr; }
 
 protected:
+    // What each window-system layer adds, with its own calls only.
+    // Presents this context's own back buffer; 0 success, 1 failure (reported).
+    virtual uint32_t PresentBackBuffer() = 0;
+    // Reports, with the window system's last error, that the client's SwapBuffers failed.
+    virtual void ReportClientSwapFailure() = 0;
+    // The video memory of the renderer current on the calling thread, in MiB, where the driver has a
+    // query of its own for it (AMD GPU association, Mesa's renderer query); 0 where it has none.
+    virtual uint32_t QueryDriverVideoMemoryMiB() = 0;
+
     // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile) and sets pixel
     // alignment 1. Runs on a freshly made-current GL context.
     void SetUpGlObjects();
-    // Deletes the names SetUpGlObjects made and zeroes them. Call only while this context's GL context
-    // is current on the calling thread: the names mean other objects in any other GL context.
-    void DeleteGlObjects();
-    // Forgets those names without deleting them: the GL context they live in is current on another
-    // thread and takes them with it when it is destroyed.
-    void AbandonGlObjects() { ownVao = 0; }
+    // Deletes the names SetUpGlObjects made, in this context's own GL context (the names mean other
+    // objects in any other), and leaves the thread's binding as it was, except that this context is
+    // then current nowhere. For the layer's destructor, before it destroys the GL context. Current on
+    // another thread, the GL context takes the names along when it is destroyed.
+    void ReleaseGlObjects();
     void CopyName(const char* source);
     // Sets up the own GL objects of a context just made to share with this one, on its own GL context,
     // and leaves the calling thread with the current context it had. Deletes `shared` and answers null
     // when it cannot be made current.
     static Context* FinishSharedContext(GlContext* shared);
 
+private:
     char name[kNameCapacity] = {};
     Context* client = nullptr;
     int64_t videoMemoryCache = 0;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "core/check_gl_error.h"
+#include "core/context_switch.h"
 #include "core/current_context.h"
 #include "gl/gl_context.h"
 #include "core/log_message.h"
@@ -31,20 +32,10 @@ GlVertexArray::~GlVertexArray() {
     if (owner != nullptr) {
         owner->RemoveVertexArray(this);
         if (vao != 0) {
-            Context* previous = currentContext;
-            if (previous == owner) {
-                glDeleteVertexArrays(1, &vao);
-            } else if (owner->MakeCurrent() == 0) {
-                glDeleteVertexArrays(1, &vao);
-                // With nothing current before, nothing is left current after: the thread is as the
-                // host had it.
-                if (previous != nullptr)
-                    previous->MakeCurrent();
-                else
-                    owner->ClearCurrent();
-            }
-            // The owner is current on another thread (MakeCurrent reported it): the name goes with the
-            // owner's GL context.
+            // The name means another object in any other GL context. The owner current on another thread
+            // (its MakeCurrent reported it): the name goes with the owner's GL context.
+            ContextSwitch use(*owner);
+            if (use.Active()) glDeleteVertexArrays(1, &vao);
         }
     }
     std::free(constantData);

@@ -6,8 +6,7 @@
 #include "core/log_message.h"
 #include "glx/x_display.h"
 
-using vindra::LogMessage;
-using vindra::MessageLevel;
+namespace vindra {
 
 namespace {
 
@@ -33,7 +32,9 @@ struct DummyWindow {
 
 }  // namespace
 
-bool LoadGlExtensions(Display* display) {
+bool LoadGlExtensions() {
+    Display* display = GetProcessDisplay();
+    if (display == nullptr) return false;
     DummyWindow dummy(display);
     int screen = DefaultScreen(display);
     Window root = RootWindow(display, screen);
@@ -77,5 +78,7 @@ bool LoadGlExtensions(Display* display) {
         }
     }
 
-    return vindra::InitializeGlew();
+    return InitializeGlew();
 }
+
+}  // namespace vindra

@@ -1,6 +1,6 @@
 // GlxContext: the X11/GLX window-system layer of a context on Linux. It mirrors the WGL layer step
-// by step: once-per-process bootstrap, frame-buffer configuration chain with fall-backs, context
-// creation with version, profile and sharing, making current, presentation and swap control.
+// by step, with the calls of GLX only: configuration choice with fall-backs, context creation with
+// version, profile and sharing, making current, presentation and swap control.
 #ifndef VINDRA_SRC_GLX_GLX_CONTEXT_H
 #define VINDRA_SRC_GLX_GLX_CONTEXT_H
 
@@ -9,68 +9,62 @@
 
 #include <vector>
 
+#include "core/context_settings.h"
 #include "gl/gl_context.h"
+#include "glx/x_display.h"
 
-// Runs the once-per-process bootstrap on a hidden dummy window: a legacy GLX context on which GLEW
-// resolves the GL and GLX entry points and extension flags. True when GLEW initialised.
-bool LoadGlExtensions(Display* display);
+namespace vindra {
 
-class GlxContext : public vindra::GlContext {
+class GlxContext : public GlContext {
 public:
-    // Side of the window the library makes for a headless context (window 0).
-    static constexpr unsigned kHeadlessSize = 256;
-
     GlxContext() = default;
     ~GlxContext() override;
 
-    int32_t GetType() override;
+    bool Init(ContextInitData& init) override;
     uint32_t MakeCurrent() override;
     uint32_t ClearCurrent() override;
-    vindra::Context* CreateSharedContext() override;
+    Context* CreateSharedContext() override;
     int32_t GetSwapInterval() override;
     void SetSwapInterval(int32_t interval) override;
-    uint32_t SwapBuffers(bool withClient) override;
     bool IsBackBufferPreserved() override;
     bool JoinSwapGroup(uint32_t group) override;
     bool BindSwapBarrier(uint32_t group, uint32_t barrier) override;
-    int32_t ReservedQuery20() override;
-    bool ReservedQuery21() override;
-    bool Init(vindra::ContextInitData& init) override;
-    int64_t GetTotalVideoMemory() override;
+    const void* NativeHandle() const override;
 
-    GLXContext GetGlxContext() const { return glrc; }
-    Window GetWindow() const { return window; }
+protected:
+    uint32_t PresentBackBuffer() override;
+    void ReportClientSwapFailure() override;
+    uint32_t QueryDriverVideoMemoryMiB() override;
 
 private:
-    bool ChooseConfig(const vindra::ContextInitData& init, int screen, VisualID windowVisual);
+    bool ChooseConfig(const ContextInitData& init, int screen, VisualID windowVisual);
     GLXFBConfig FindConfig(const std::vector<int>& attributes, int screen, VisualID windowVisual);
     bool ChooseLegacyVisual(int screen);
     bool CreateHeadlessWindow(int screen);
-    GLXContext CreateGlContext(GLXContext share);
-    bool MakeCurrentOnThread();
-    // Runs `query` with this context current on the calling thread, switching to it and back when
-    // another one is current. False when the switch failed (reported).
-    template <typename Query>
-    bool WithThisContextCurrent(Query query);
+    GLXContext CreateGlContext(GLXContext share, XErrorTrap& trap);
 
-    // Fields in the order of the Windows layer, with the X11 counterparts of its handles.
-    Window window = 0;
+    // What the GL context is made for and with; a shared context on the same window takes it over whole,
+    // and owns neither the window nor anything else of this one's.
+    struct Setup {
+        ContextSettings settings;  // swapExchange: what the chosen configuration does
+        Display* display = nullptr;
+        Window window = 0;
+        GLXFBConfig fbConfig = nullptr;  // null on the legacy path
+        bool legacyPath = false;         // GLX without frame-buffer configurations
+        XVisualInfo legacyVisual{};      // the visual chosen on the legacy path
+        int renderType = GLX_RGBA_TYPE;
+    };
+    GlxContext(const Setup& setup, GLXContext glrc) : setup(setup), glrc(glrc) {}
+
+    Setup setup;
     GLXContext glrc = nullptr;
-    int32_t majorVersion = 0;
-    int32_t minorVersion = 0;
-    bool coreProfile = false;
-    bool swapExchange = false;  // the request, then what the chosen configuration does
     bool ownsWindow = false;  // a headless context's own window, destroyed with the context
-
-    Display* display = nullptr;
-    GLXFBConfig fbConfig = nullptr;   // null on the legacy path
-    bool legacyPath = false;          // GLX without frame-buffer configurations
-    XVisualInfo legacyVisual{};       // the visual chosen on the legacy path
-    int renderType = GLX_RGBA_TYPE;
-    Colormap colormap = 0;  // of the headless window
+    Colormap colormap = 0;    // of that window
     // Last interval this context set: what GetSwapInterval answers where the driver cannot be asked.
     // GLX starts drawables at interval 1.
     int32_t swapInterval = 1;
 };
+
+}  // namespace vindra
 
 #endif

@@ -1,13 +1,17 @@
 #include "glx/x_display.h"
 
+#include <atomic>
+#include <mutex>
+
 #include "core/log_message.h"
 
-using vindra::LogMessage;
-using vindra::MessageLevel;
+namespace vindra {
 
 namespace {
 
-Display* processDisplay = nullptr;
+// Opened once under openMutex; read without it by the error handler and the traps.
+std::mutex openMutex;
+std::atomic<Display*> processDisplay{nullptr};
 int (*previousHandler)(Display*, XErrorEvent*) = nullptr;
 thread_local XErrorTrap* activeTrap = nullptr;
 thread_local int lastXError = 0;
@@ -39,18 +43,22 @@ int HandleXError(Display* display, XErrorEvent* event) {
 }
 
 Display* GetProcessDisplay() {
-    if (processDisplay != nullptr) return processDisplay;
+    if (Display* display = processDisplay.load()) return display;
+    std::lock_guard<std::mutex> lock(openMutex);
+    if (Display* display = processDisplay.load()) return display;
     XInitThreads();
-    processDisplay = XOpenDisplay(nullptr);
-    if (processDisplay == nullptr) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
         LogMessage(MessageLevel::Error, "GLX: Failed to open X display \"%s\"", XDisplayName(nullptr));
         return nullptr;
     }
     previousHandler = XSetErrorHandler(HandleXError);
-    return processDisplay;
+    processDisplay = display;
+    return display;
 }
 
-XErrorTrap::XErrorTrap() : outer(activeTrap), firstSerial(processDisplay ? NextRequest(processDisplay) : 0) {
+XErrorTrap::XErrorTrap()
+    : outer(activeTrap), firstSerial(processDisplay.load() ? NextRequest(processDisplay.load()) : 0) {
     activeTrap = this;
 }
 
@@ -72,3 +80,5 @@ void XErrorTrap::ReportCaught() const {
 }
 
 int LastXError() { return lastXError; }
+
+}  // namespace vindra

@@ -4,8 +4,11 @@
 
 #include <X11/Xlib.h>
 
+namespace vindra {
+
 // The display every context of the process uses, opened on first use with XOpenDisplay(NULL) after
-// XInitThreads (contexts move between threads). Null, reported, when no X server answers.
+// XInitThreads (contexts move between threads). Null, reported, when no X server answers; the next
+// call tries again.
 Display* GetProcessDisplay();
 
 // Collects the X errors that the calls made during its lifetime raise on this thread, instead of
@@ -35,5 +38,7 @@ private:
 
 // The code of the last X error raised on this thread (0 if none): what GetLastError is to Win32.
 int LastXError();
+
+}  // namespace vindra
 
 #endif

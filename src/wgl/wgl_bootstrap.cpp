@@ -3,8 +3,7 @@
 #include "core/log_message.h"
 #include "wgl/wgl_context.h"
 
-using vindra::LogMessage;
-using vindra::MessageLevel;
+namespace vindra {
 
 namespace {
 
@@ -78,5 +77,7 @@ bool LoadGlExtensions() {
         return false;
     }
 
-    return vindra::InitializeGlew();
+    return InitializeGlew();
 }
+
+}  // namespace vindra

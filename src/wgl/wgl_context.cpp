@@ -3,23 +3,21 @@
 
 #include <vector>
 
-#include "core/current_context.h"
+#include "core/glew_bootstrap.h"
 #include "core/log_message.h"
 #include "core/pixel_format_request.h"
 
-using vindra::Context;
-using vindra::ContextInitData;
-using vindra::currentContext;
-using vindra::LogMessage;
-using vindra::MessageLevel;
+namespace vindra {
 
 namespace {
 
-// Set after the first successful bootstrap, never reset; read without a lock, so the first
-// CreateContext calls of a process must not run on several threads at once.
-bool extensionsLoaded = false;
+static_assert(WGL_CONTEXT_MAJOR_VERSION_ARB == kContextMajorVersionToken &&
+                  WGL_CONTEXT_MINOR_VERSION_ARB == kContextMinorVersionToken &&
+                  WGL_CONTEXT_PROFILE_MASK_ARB == kContextProfileMaskToken &&
+                  WGL_CONTEXT_CORE_PROFILE_BIT_ARB == kContextCoreProfileBit,
+              "the shared create-context list holds WGL's tokens");
 
-std::vector<int> FormatAttributes(const vindra::PixelFormatRequest& request, bool swapExchange) {
+std::vector<int> FormatAttributes(const PixelFormatRequest& request, bool swapExchange) {
     std::vector<int> list = {
         WGL_DRAW_TO_WINDOW_ARB, 1,
         WGL_SUPPORT_OPENGL_ARB, 1,
@@ -28,118 +26,75 @@ std::vector<int> FormatAttributes(const vindra::PixelFormatRequest& request, boo
         WGL_DOUBLE_BUFFER_ARB,  1,
         WGL_DEPTH_BITS_ARB,     24,
     };
-    auto colour = [&list](int red, int green, int blue, int alpha) {
-        list.insert(list.end(), {WGL_RED_BITS_ARB, red, WGL_GREEN_BITS_ARB, green, WGL_BLUE_BITS_ARB, blue,
-                                 WGL_ALPHA_BITS_ARB, alpha});
-    };
-    if (request.floatColor) {
-        list.insert(list.end(), {WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_FLOAT_ARB});
-        colour(16, 16, 16, 16);
-    } else if (request.bits16) {
-        colour(16, 16, 16, 16);
-    } else if (request.bits10) {
-        colour(10, 10, 10, 2);
-    } else if (request.bits8) {
-        colour(8, 8, 8, 8);
-    }
-    if (request.multisample) list.insert(list.end(), {WGL_SAMPLES_ARB, 8});
+    ColourBits colour = request.Colour();
+    if (colour.floatingPoint) list.insert(list.end(), {WGL_PIXEL_TYPE_ARB, WGL_TYPE_RGBA_FLOAT_ARB});
+    if (colour.red != 0)
+        list.insert(list.end(), {WGL_RED_BITS_ARB, colour.red, WGL_GREEN_BITS_ARB, colour.green, WGL_BLUE_BITS_ARB,
+                                 colour.blue, WGL_ALPHA_BITS_ARB, colour.alpha});
+    // WGL needs no WGL_SAMPLE_BUFFERS_ARB beside the sample count.
+    if (request.Samples() != 0) list.insert(list.end(), {WGL_SAMPLES_ARB, request.Samples()});
     list.insert(list.end(), {0, 0});
     return list;
 }
 
-std::vector<int> ContextAttributes(bool coreProfile, int32_t majorVersion, int32_t minorVersion) {
-    if (coreProfile && majorVersion > 0)
-        return {WGL_CONTEXT_MAJOR_VERSION_ARB, majorVersion, WGL_CONTEXT_MINOR_VERSION_ARB, minorVersion,
-                WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB, 0, 0};
-    return {0, 0};
-}
-
-// A hidden window of the bootstrap's class, for contexts made without a window (offscreen work).
-HWND CreateHiddenWindow() {
-    return CreateWindowExA(0, "Dummy_WGL_Marovane", "vindra", WS_POPUP, 0, 0, WglContext::kHeadlessSize,
-                           WglContext::kHeadlessSize, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-
 }  // namespace
-
-int32_t WglContext::GetType() { return 1; }
-int32_t WglContext::ReservedQuery20() { return 1; }
-bool WglContext::ReservedQuery21() { return true; }
 
 bool WglContext::Init(ContextInitData& init) {
     CopyName(init.name);
 
-    if (!extensionsLoaded) {
-        if (!LoadGlExtensions()) {
-            LogMessage(MessageLevel::Error, "WGL: Failed to init GL extansions");
-            return false;
-        }
-        extensionsLoaded = true;
+    if (!EnsureGlExtensionsLoaded()) {
+        LogMessage(MessageLevel::Error, "WGL: Failed to init GL extansions");
+        return false;
     }
 
     // A null window would hand out the whole screen's device context; a context without a window gets
     // a hidden one of its own instead, as on the other platforms.
-    window = init.window;
-    if (window == nullptr) {
-        window = CreateHiddenWindow();
-        ownsWindow = window != nullptr;
-        if (window == nullptr) {
-            LogMessage(MessageLevel::Error, "WGL: Failed to create window");
-            return false;
-        }
-    } else if (!IsWindow(window)) {
-        LogMessage(MessageLevel::Error, "WGL: Invalid window handle %p", static_cast<void*>(window));
-        window = nullptr;
+    setup.window = init.window;
+    if (setup.window == nullptr) {
+        if (!CreateHeadlessWindow()) return false;
+    } else if (!IsWindow(setup.window)) {
+        LogMessage(MessageLevel::Error, "WGL: Invalid window handle %p", static_cast<void*>(setup.window));
+        setup.window = nullptr;
         return false;
     }
-    dc = GetDC(window);
+    setup.dc = GetDC(setup.window);
     ownsDc = true;
 
-    majorVersion = init.majorVersion;
-    minorVersion = init.minorVersion;
-    coreProfile = init.coreProfile;
-    swapExchange = init.swapExchange;
+    setup.settings = ContextSettings::From(init);
     // The share context must be one this library made: its rendering context is taken as is.
     HGLRC share = init.shareContext ? static_cast<WglContext*>(init.shareContext)->glrc : nullptr;
 
     int format = 0;
     PIXELFORMATDESCRIPTOR descriptor{};
-    if (WGLEW_ARB_pixel_format && wglChoosePixelFormatARB != nullptr) {
-        if (!ChoosePixelFormat(init, &format)) return false;
-        if (!SetPixelFormat(dc, format, &descriptor))
-            LogMessage(MessageLevel::Warning, "WGL: Failed to set pixel format");
-        glrc = CreateGlContext(share);
-    } else {
-        if (!ChooseLegacyPixelFormat(&format, &descriptor)) return false;
-        if (!SetPixelFormat(dc, format, &descriptor))
-            LogMessage(MessageLevel::Warning, "WGL: Failed to set pixel format");
-        // The legacy path ignores colour, samples, version and profile.
-        glrc = wglCreateContext(dc);
-        if (glrc != nullptr && share != nullptr) wglShareLists(share, glrc);
-    }
+    setup.legacyPath = !WGLEW_ARB_pixel_format || wglChoosePixelFormatARB == nullptr;
+    bool chosen = setup.legacyPath ? ChooseLegacyPixelFormat(&format, &descriptor) : ChoosePixelFormat(init, &format);
+    if (!chosen) return false;
+    // The context creation that follows decides: a window keeps the format it was given first.
+    if (!SetPixelFormat(setup.dc, format, &descriptor))
+        LogMessage(MessageLevel::Warning, "WGL: Failed to set pixel format");
+
+    glrc = CreateGlContext(share);
     if (glrc == nullptr) {
         LogMessage(MessageLevel::Error, "WGL: Failed to create context");
         return false;
     }
-    if (!wglMakeCurrent(dc, glrc)) {
-        LogMessage(MessageLevel::Error, "WGL: Failed to make context current");
+    if (MakeCurrent() != 0) {
         wglDeleteContext(glrc);
         glrc = nullptr;
         return false;
     }
-    currentContext = this;
 
     SetUpGlObjects();
     return true;
 }
 
 bool WglContext::ChoosePixelFormat(const ContextInitData& init, int* format) {
-    vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
+    PixelFormatRequest request = PixelFormatRequest::From(init);
     const float noFloatAttributes[] = {0, 0};
     for (;;) {
-        std::vector<int> attributes = FormatAttributes(request, swapExchange);
+        std::vector<int> attributes = FormatAttributes(request, setup.settings.swapExchange);
         UINT count = 0;
-        if (wglChoosePixelFormatARB(dc, attributes.data(), noFloatAttributes, 1, format, &count) && count != 0)
+        if (wglChoosePixelFormatARB(setup.dc, attributes.data(), noFloatAttributes, 1, format, &count) && count != 0)
             return true;
         if (!request.DropOne("WGL")) return false;  // the plain attempt failed: silently
     }
@@ -149,14 +104,14 @@ bool WglContext::ChooseLegacyPixelFormat(int* format, PIXELFORMATDESCRIPTOR* des
     descriptor->nSize = sizeof *descriptor;
     descriptor->nVersion = 1;
     descriptor->dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER |
-                          (swapExchange ? PFD_SWAP_EXCHANGE : PFD_SWAP_COPY);
+                          (setup.settings.swapExchange ? PFD_SWAP_EXCHANGE : PFD_SWAP_COPY);
     descriptor->iPixelType = PFD_TYPE_RGBA;
     descriptor->cColorBits = 24;
     descriptor->cAlphaBits = 8;
     descriptor->cDepthBits = 24;
     descriptor->cStencilBits = 8;
     descriptor->iLayerType = PFD_MAIN_PLANE;
-    *format = ::ChoosePixelFormat(dc, descriptor);
+    *format = ::ChoosePixelFormat(setup.dc, descriptor);
     if (*format == 0) {
         LogMessage(MessageLevel::Error, "WGL: Failed to choose pixel format");
         return false;
@@ -164,67 +119,48 @@ bool WglContext::ChooseLegacyPixelFormat(int* format, PIXELFORMATDESCRIPTOR* des
     return true;
 }
 
+// A hidden window of the bootstrap's class.
+bool WglContext::CreateHeadlessWindow() {
+    setup.window = CreateWindowExA(0, "Dummy_WGL_Marovane", "vindra", WS_POPUP, 0, 0, kHeadlessWindowSize,
+                                   kHeadlessWindowSize, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    ownsWindow = setup.window != nullptr;
+    if (!ownsWindow) LogMessage(MessageLevel::Error, "WGL: Failed to create window");
+    return ownsWindow;
+}
+
+// The legacy path ignores version and profile.
 HGLRC WglContext::CreateGlContext(HGLRC share) {
-    if (wglCreateContextAttribsARB != nullptr) {
-        std::vector<int> attributes = ContextAttributes(coreProfile, majorVersion, minorVersion);
-        return wglCreateContextAttribsARB(dc, share, attributes.data());
+    if (!setup.legacyPath && wglCreateContextAttribsARB != nullptr) {
+        std::array<int, 8> attributes = setup.settings.Attributes();
+        return wglCreateContextAttribsARB(setup.dc, share, attributes.data());
     }
-    HGLRC context = wglCreateContext(dc);
-    if (context != nullptr && share != nullptr) wglShareLists(share, context);
-    return context;
+    HGLRC made = wglCreateContext(setup.dc);
+    if (made != nullptr && share != nullptr) wglShareLists(share, made);
+    return made;
 }
 
 WglContext::~WglContext() {
     if (glrc != nullptr) {
-        // The context's own vertex array and framebuffer names are deleted while its GL context is
-        // current: in any other GL context they would name someone else's objects. Current on another
-        // thread, the switch fails and the names go with the GL context.
-        HDC previousDc = wglGetCurrentDC();
-        HGLRC previous = wglGetCurrentContext();
-        bool wasCurrent = previous == glrc;
-        bool current = wasCurrent || wglMakeCurrent(dc, glrc);
-        if (current) DeleteGlObjects();
-        AbandonGlObjects();
-        if (wasCurrent || previous == nullptr)
-            wglMakeCurrent(nullptr, nullptr);
-        else if (current)
-            wglMakeCurrent(previousDc, previous);
+        ReleaseGlObjects();
         wglDeleteContext(glrc);
-        glrc = nullptr;
     }
-    if (dc != nullptr && ownsDc) ReleaseDC(window, dc);
-    if (ownsWindow) DestroyWindow(window);
+    if (setup.dc != nullptr && ownsDc) ReleaseDC(setup.window, setup.dc);
+    if (ownsWindow) DestroyWindow(setup.window);
 }
 
 // Reports nothing when no rendering context can be made: the caller learns it from the null result.
 Context* WglContext::CreateSharedContext() {
-    HGLRC sharedGlrc = nullptr;
-    if (wglCreateContextAttribsARB != nullptr) {
-        std::vector<int> attributes = ContextAttributes(coreProfile, majorVersion, minorVersion);
-        sharedGlrc = wglCreateContextAttribsARB(dc, glrc, attributes.data());
-    } else {
-        sharedGlrc = wglCreateContext(dc);
-        if (sharedGlrc != nullptr) wglShareLists(glrc, sharedGlrc);
-    }
-    if (sharedGlrc == nullptr) return nullptr;
-
-    WglContext* shared = new WglContext;
-    shared->glrc = sharedGlrc;
-    shared->window = window;
-    shared->dc = dc;
-    shared->majorVersion = majorVersion;
-    shared->minorVersion = minorVersion;
-    shared->coreProfile = coreProfile;
-
-    return FinishSharedContext(shared);
+    HGLRC sharedGlrc = CreateGlContext(glrc);
+    return sharedGlrc != nullptr ? FinishSharedContext(new WglContext(setup, sharedGlrc)) : nullptr;
 }
 
-int64_t WglContext::GetTotalVideoMemory() {
-    if (videoMemoryCache == 0 && WGLEW_AMD_gpu_association) {
-        UINT gpu = wglGetContextGPUIDAMD(wglGetCurrentContext());
-        UINT megabytes = 0;
-        if (gpu != 0 && wglGetGPUInfoAMD(gpu, WGL_GPU_RAM_AMD, GL_UNSIGNED_INT, 4, &megabytes) == 1)
-            videoMemoryCache = static_cast<int64_t>(megabytes) * 1048576;
-    }
-    return GlContext::GetTotalVideoMemory();
+// AMD drivers answer for the GPU of the current context.
+uint32_t WglContext::QueryDriverVideoMemoryMiB() {
+    UINT megabytes = 0;
+    if (!WGLEW_AMD_gpu_association) return 0;
+    UINT gpu = wglGetContextGPUIDAMD(wglGetCurrentContext());
+    if (gpu != 0 && wglGetGPUInfoAMD(gpu, WGL_GPU_RAM_AMD, GL_UNSIGNED_INT, 4, &megabytes) == 1) return megabytes;
+    return 0;
 }
+
+}  // namespace vindra

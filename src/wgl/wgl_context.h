@@ -1,6 +1,6 @@
-// WglContext: the WGL window-system layer of a context on Windows: once-per-process bootstrap,
-// pixel-format chain with fall-backs, context creation with version, profile and sharing, making
-// current, presentation and swap control. The GLX layer (src/glx/) mirrors it step by step.
+// WglContext: the WGL window-system layer of a context on Windows. The GLX layer (src/glx/) mirrors it
+// step by step; each holds the calls of its own API only: pixel-format choice with fall-backs, context
+// creation with version, profile and sharing, making current, presentation and swap control.
 #ifndef VINDRA_SRC_WGL_WGL_CONTEXT_H
 #define VINDRA_SRC_WGL_WGL_CONTEXT_H
 
@@ -8,59 +8,56 @@
 #include <GL/wglew.h>
 #include <windows.h>
 
+#include "core/context_settings.h"
 #include "gl/gl_context.h"
 
-// Runs the once-per-process bootstrap on a hidden dummy window: a legacy WGL context on which GLEW
-// resolves the GL and WGL entry points and extension flags. True when GLEW initialised.
-bool LoadGlExtensions();
+namespace vindra {
 
-class WglContext : public vindra::GlContext {
+class WglContext : public GlContext {
 public:
-    // Side of the hidden window the library makes for a context without a window.
-    static constexpr int kHeadlessSize = 256;
-
     WglContext() = default;
     ~WglContext() override;
 
-    int32_t GetType() override;
+    bool Init(ContextInitData& init) override;
     uint32_t MakeCurrent() override;
     uint32_t ClearCurrent() override;
-    vindra::Context* CreateSharedContext() override;
+    Context* CreateSharedContext() override;
     int32_t GetSwapInterval() override;
     void SetSwapInterval(int32_t interval) override;
-    uint32_t SwapBuffers(bool withClient) override;
     bool IsBackBufferPreserved() override;
     bool JoinSwapGroup(uint32_t group) override;
     bool BindSwapBarrier(uint32_t group, uint32_t barrier) override;
-    int32_t ReservedQuery20() override;
-    bool ReservedQuery21() override;
-    bool Init(vindra::ContextInitData& init) override;
-    int64_t GetTotalVideoMemory() override;
+    const void* NativeHandle() const override;
 
-    HGLRC GetGlrc() const { return glrc; }
-    HWND GetWindow() const { return window; }
+protected:
+    uint32_t PresentBackBuffer() override;
+    void ReportClientSwapFailure() override;
+    uint32_t QueryDriverVideoMemoryMiB() override;
 
 private:
-    bool ChoosePixelFormat(const vindra::ContextInitData& init, int* format);
+    bool ChoosePixelFormat(const ContextInitData& init, int* format);
     bool ChooseLegacyPixelFormat(int* format, PIXELFORMATDESCRIPTOR* descriptor);
+    bool CreateHeadlessWindow();
     HGLRC CreateGlContext(HGLRC share);
-    // Runs `query` with this context current on the calling thread, switching to it and back when
-    // another one is current. False when the switch failed (reported).
-    template <typename Query>
-    bool WithThisContextCurrent(Query query);
 
-    HWND window = nullptr;
-    HDC dc = nullptr;
+    // What the GL context is made for and with; a shared context on the same window takes it over whole,
+    // and owns neither the window nor its device context.
+    struct Setup {
+        ContextSettings settings;
+        HWND window = nullptr;
+        HDC dc = nullptr;
+        bool legacyPath = false;  // no WGL_ARB_pixel_format: colour, samples, version and profile ignored
+    };
+    WglContext(const Setup& setup, HGLRC glrc) : setup(setup), glrc(glrc) {}
+
+    Setup setup;
     HGLRC glrc = nullptr;
-    int32_t majorVersion = 0;
-    int32_t minorVersion = 0;
-    bool coreProfile = false;
-    bool swapExchange = false;
-    bool ownsDc = false;
-
+    bool ownsDc = false;      // taken with GetDC by this context, released with it
     bool ownsWindow = false;  // the hidden window of a context made without one
     // Last interval this context set: what GetSwapInterval answers without WGL_EXT_swap_control.
     int32_t swapInterval = 1;
 };
+
+}  // namespace vindra
 
 #endif

@@ -1,10 +1,10 @@
-#include "glx/context_bindings.h"
+#include "glx/thread_ownership.h"
 
 #include <mutex>
 #include <thread>
 #include <unordered_map>
 
-namespace context_bindings {
+namespace vindra {
 
 namespace {
 
@@ -19,33 +19,33 @@ void EraseThread(std::thread::id thread) {
 
 }  // namespace
 
-bool IsCurrentElsewhere(const void* context) {
+bool ThreadOwnership::HeldElsewhere(const void* context) {
     std::lock_guard<std::mutex> lock(mutex);
     auto it = threadOf.find(context);
     return it != threadOf.end() && it->second != std::this_thread::get_id();
 }
 
-void BindToThisThread(const void* context) {
+void ThreadOwnership::Take(const void* context) {
     std::lock_guard<std::mutex> lock(mutex);
     EraseThread(std::this_thread::get_id());
     threadOf[context] = std::this_thread::get_id();
 }
 
-void ReleaseThisThread() {
+void ThreadOwnership::ReleaseThisThread() {
     std::lock_guard<std::mutex> lock(mutex);
     EraseThread(std::this_thread::get_id());
 }
 
-void Forget(const void* context) {
+void ThreadOwnership::Forget(const void* context) {
     std::lock_guard<std::mutex> lock(mutex);
     threadOf.erase(context);
 }
 
-const void* BoundToThisThread() {
+const void* ThreadOwnership::HeldHere() {
     std::lock_guard<std::mutex> lock(mutex);
     for (const auto& [context, thread] : threadOf)
         if (thread == std::this_thread::get_id()) return context;
     return nullptr;
 }
 
-}  // namespace context_bindings
+}  // namespace vindra
