@@ -53,8 +53,8 @@ void RegisterPair(const std::string& operation, Prepare prepare, VindraCall vind
         ("BM_Vindra/" + operation).c_str(), [prepare, vindraCall](benchmark::State& state) {
             TimeAlternating(state, prepare, [&](bool odd) { return static_cast<uint32_t>(vindraCall(odd)); });
         }));
-    vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
-        ("BM_Raw/" + operation).c_str(), [prepare, rawCall](benchmark::State& state) {
+    vindra_bench::WithMinimum(
+        benchmark::RegisterBenchmark(("BM_Raw/" + operation).c_str(), [prepare, rawCall](benchmark::State& state) {
             TimeAlternating(state, prepare, [&](bool odd) { return static_cast<uint32_t>(rawCall(odd)); });
         }));
 }
@@ -263,9 +263,8 @@ void RegisterUniformPairs() {
     auto setMat4 = [](bool odd) { return program->SetUniformValue(transformIndex, kMat4[odd], sizeof kMat4[odd]); };
 
     // The program is current: the library reads that back and uploads.
-    RegisterPair("Uniform/vec4", programCurrent, setVec4, [](bool odd) {
-        return RawSetUniform([odd] { glUniform4fv(tintLocation, 1, kVec4[odd]); });
-    });
+    RegisterPair("Uniform/vec4", programCurrent, setVec4,
+                 [](bool odd) { return RawSetUniform([odd] { glUniform4fv(tintLocation, 1, kVec4[odd]); }); });
     RegisterPair("Uniform/vec4/bare", programCurrent, setVec4, [](bool odd) {
         glUniform4fv(tintLocation, 1, kVec4[odd]);
         return glGetError();
@@ -279,9 +278,8 @@ void RegisterUniformPairs() {
     });
 
     // Another program is current: the library switches to its own and back around the upload.
-    RegisterPair("Uniform/vec4/switch", otherCurrent, setVec4, [](bool odd) {
-        return RawSetUniform([odd] { glUniform4fv(tintLocation, 1, kVec4[odd]); });
-    });
+    RegisterPair("Uniform/vec4/switch", otherCurrent, setVec4,
+                 [](bool odd) { return RawSetUniform([odd] { glUniform4fv(tintLocation, 1, kVec4[odd]); }); });
     RegisterPair("Uniform/vec4/switch/bare", otherCurrent, setVec4, [](bool odd) {
         glProgramUniform4fv(programName, tintLocation, 1, kVec4[odd]);
         return glGetError();

@@ -26,8 +26,7 @@ inline vindra::Context* CreateBenchContext(const char* benchmark) {
     vindra::ContextInitData init = WindowlessInit();
     init.name = benchmark;
     vindra::Context* context = vindra::CreateContext(init);
-    if (context == nullptr)
-        std::fprintf(stderr, "%s: CreateContext failed (is an X server running?)\n", benchmark);
+    if (context == nullptr) std::fprintf(stderr, "%s: CreateContext failed (is an X server running?)\n", benchmark);
     return context;
 }
 

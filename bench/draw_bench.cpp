@@ -145,12 +145,12 @@ void RegisterAll() {
     for (const Pair& pair : kPairs) {
         auto vindraDraw = pair.vindraDraw;
         auto rawDraw = pair.rawDraw;
-        vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
-            ("BM_Vindra/" + std::string(pair.operation)).c_str(),
-            [vindraDraw](benchmark::State& state) { TimeDraws(state, vindraDraw); }));
-        vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
-            ("BM_Raw/" + std::string(pair.operation)).c_str(),
-            [rawDraw](benchmark::State& state) { TimeDraws(state, rawDraw); }));
+        vindra_bench::WithMinimum(
+            benchmark::RegisterBenchmark(("BM_Vindra/" + std::string(pair.operation)).c_str(),
+                                         [vindraDraw](benchmark::State& state) { TimeDraws(state, vindraDraw); }));
+        vindra_bench::WithMinimum(
+            benchmark::RegisterBenchmark(("BM_Raw/" + std::string(pair.operation)).c_str(),
+                                         [rawDraw](benchmark::State& state) { TimeDraws(state, rawDraw); }));
     }
 }
 

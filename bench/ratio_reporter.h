@@ -62,8 +62,7 @@ public:
                 return found == fastest.end() ? std::string("-") : Format(found->second);
             };
             if (vindra == fastest.end() || raw == fastest.end()) {
-                std::printf("%-24s %14s %14s %8s\n", operation.c_str(), cell(vindra).c_str(), cell(raw).c_str(),
-                            "n/a");
+                std::printf("%-24s %14s %14s %8s\n", operation.c_str(), cell(vindra).c_str(), cell(raw).c_str(), "n/a");
                 continue;
             }
             double ratio = vindra->second / raw->second;

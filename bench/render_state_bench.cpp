@@ -43,8 +43,8 @@ void RegisterPair(const char* operation, VindraCall vindraCall, RawCall rawCall)
         ("BM_Vindra/" + std::string(operation)).c_str(), [vindraCall](benchmark::State& state) {
             TimeAlternating(state, [&](bool odd) { return static_cast<uint32_t>(vindraCall(*context, odd)); });
         }));
-    vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
-        ("BM_Raw/" + std::string(operation)).c_str(), [rawCall](benchmark::State& state) {
+    vindra_bench::WithMinimum(
+        benchmark::RegisterBenchmark(("BM_Raw/" + std::string(operation)).c_str(), [rawCall](benchmark::State& state) {
             TimeAlternating(state, [&](bool odd) {
                 rawCall(odd);
                 return static_cast<uint32_t>(glGetError());

@@ -1,10 +1,10 @@
 // vindra-info: creates a context and prints what the device offers.
 //   vindra-info [--window]   headless by default; --window renders to a mapped window of its own
 #if defined(_WIN32)
-#  include <windows.h>
+#include <windows.h>
 #else
-#  include <X11/Xlib.h>
-#  undef Success  // Xlib's macro would hide vindra::ResultCode::Success
+#include <X11/Xlib.h>
+#undef Success  // Xlib's macro would hide vindra::ResultCode::Success
 #endif
 
 #include <cinttypes>
@@ -77,8 +77,8 @@ struct ShownWindow {
     vindra::NativeWindow window{};
 #if defined(_WIN32)
     bool Open() {
-        window = CreateWindowExA(0, "STATIC", "vindra-info", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        window = CreateWindowExA(0, "STATIC", "vindra-info", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr,
+                                 nullptr, GetModuleHandleW(nullptr), nullptr);
         return window != nullptr;
     }
     ~ShownWindow() {

@@ -42,8 +42,7 @@ public:
     virtual uint32_t ReservedQuery0() = 0;
     // Appends count source strings (kept as given, not copied: they must outlive Build).
     // lengths may be null; a length of 0 means NUL-terminated. Always 0.
-    virtual uint32_t AddSources(int32_t count, const char* const* strings,
-                                const size_t* lengths) = 0;
+    virtual uint32_t AddSources(int32_t count, const char* const* strings, const size_t* lengths) = 0;
     // Builds the sources for the context's device: 0 on success, 1 on failure (the build log
     // goes to the message library).
     virtual uint32_t Build() = 0;
@@ -62,8 +61,7 @@ public:
     virtual ResultCode GetWorkGroupSize(size_t* size) = 0;
     // Sets argument index. GL-shared arguments are remembered and acquired around every
     // launch. InvalidOperation when OpenCL rejects it or a resource value is null.
-    virtual ResultCode SetArgument(uint32_t index, KernelArgKind kind, size_t size,
-                                   const void* value) = 0;
+    virtual ResultCode SetArgument(uint32_t index, KernelArgKind kind, size_t size, const void* value) = 0;
 
 protected:
     ~ComputeKernel() = default;

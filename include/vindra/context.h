@@ -27,18 +27,18 @@ class Context;
 // Creation record. Field order and natural alignment are fixed: hosts compiled against their own copy
 // of this record keep working.
 struct ContextInitData {
-    const char* name;         // optional; null leaves the name empty; the first 31 characters are kept
-    uint32_t type;            // 2: CreateContext returns null; any other value: a GL context (type 1)
-    NativeWindow window;      // window to render to (X11 Window id or HWND); 0/null: the library makes a
-                              // hidden window of its own (256x256) for an offscreen context
-    Context* shareContext;    // optional; must be a live context made by this library (CreateContext or
-                              // CreateSharedContext): its GL objects and compute state are shared
-    bool deepColor;           // ask for 16 bits per colour channel, 10 bits as first fall-back
-    bool floatColor;          // ask for a 16-bit floating-point RGBA format
-    uint8_t reserved;         // not read
-    bool multisample;         // ask for 8 samples per pixel
-    bool swapExchange;        // swap method: exchange when true, copy when false
-    int32_t majorVersion;     // GL version to request; used only with coreProfile and a value above 0
+    const char* name;       // optional; null leaves the name empty; the first 31 characters are kept
+    uint32_t type;          // 2: CreateContext returns null; any other value: a GL context (type 1)
+    NativeWindow window;    // window to render to (X11 Window id or HWND); 0/null: the library makes a
+                            // hidden window of its own (256x256) for an offscreen context
+    Context* shareContext;  // optional; must be a live context made by this library (CreateContext or
+                            // CreateSharedContext): its GL objects and compute state are shared
+    bool deepColor;         // ask for 16 bits per colour channel, 10 bits as first fall-back
+    bool floatColor;        // ask for a 16-bit floating-point RGBA format
+    uint8_t reserved;       // not read
+    bool multisample;       // ask for 8 samples per pixel
+    bool swapExchange;      // swap method: exchange when true, copy when false
+    int32_t majorVersion;   // GL version to request; used only with coreProfile and a value above 0
     int32_t minorVersion;
     bool coreProfile;         // request majorVersion.minorVersion with the core profile
     int32_t clPlatformIndex;  // OpenCL platform; negative: chosen automatically
@@ -76,8 +76,8 @@ public:
     // context at most once per call. 0 success, 1 failure of this context's own swap (a failed client
     // swap is reported only).
     virtual uint32_t SwapBuffers(bool withClient) = 0;
-    virtual bool IsBackBufferPreserved() = 0;                    // true with the copy swap method
-    virtual bool JoinSwapGroup(uint32_t group) = 0;              // false without swap-group support
+    virtual bool IsBackBufferPreserved() = 0;        // true with the copy swap method
+    virtual bool JoinSwapGroup(uint32_t group) = 0;  // false without swap-group support
     virtual bool BindSwapBarrier(uint32_t group, uint32_t barrier) = 0;
     virtual bool ReservedQuery16() = 0;      // false
     virtual uint64_t ReservedQuery17() = 0;  // 0
@@ -164,8 +164,8 @@ public:
     virtual uint32_t SyncPostCompute() = 0;   // orders kernels before the next GL work
     virtual ComputeProgram* CreateComputeProgram() = 0;
     virtual ResultCode ReleaseComputeProgram(ComputeProgram** program) = 0;
-    virtual ResultCode ExecuteComputeKernel(ComputeKernel* kernel, uint32_t workDim,
-                                            const size_t* globalWorkSize, const size_t* localWorkSize) = 0;
+    virtual ResultCode ExecuteComputeKernel(ComputeKernel* kernel, uint32_t workDim, const size_t* globalWorkSize,
+                                            const size_t* localWorkSize) = 0;
     virtual ComputeBuffer* CreateComputeBuffer() = 0;
     virtual ResultCode ReleaseComputeBuffer(ComputeBuffer** buffer) = 0;
     virtual ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,

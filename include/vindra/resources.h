@@ -80,9 +80,9 @@ struct VertexAttribute {
 // Layout of the vertices in a vertex buffer, or of a vertex array's constant values.
 // The library copies the whole record.
 struct VertexLayout {
-    uint32_t stride;                  // bytes between consecutive vertices; 0 = tightly packed
-    int32_t attributeCount;           // valid entries in attributes, 0 to 8
-    VertexAttribute attributes[8];    // valid from the first
+    uint32_t stride;                // bytes between consecutive vertices; 0 = tightly packed
+    int32_t attributeCount;         // valid entries in attributes, 0 to 8
+    VertexAttribute attributes[8];  // valid from the first
 };
 
 // Buffer interfaces have no virtual destructor: only the context's Release... operations,
@@ -234,9 +234,8 @@ public:
     virtual ResultCode ReservedQuery2() = 0;
     // Uploads a region of a level in the texture's own format. data is a byte offset while a
     // pixel buffer is bound for unpacking. reserved is not read.
-    virtual ResultCode LoadSubImage(int32_t level, int32_t x, int32_t y, int32_t z, int32_t width,
-                                    int32_t height, int32_t depth, uint64_t reserved,
-                                    const void* data) = 0;
+    virtual ResultCode LoadSubImage(int32_t level, int32_t x, int32_t y, int32_t z, int32_t width, int32_t height,
+                                    int32_t depth, uint64_t reserved, const void* data) = 0;
     // Reads a whole level into data (a byte offset while a pack buffer is bound).
     virtual ResultCode ReadImage(int32_t level, void* data) = 0;
     // Sampler setters: no GL call; changed values reach GL before the next draw. Always Success.
@@ -318,7 +317,7 @@ enum class UniformType : int32_t {
 
 // One entry of a shader program's uniform table.
 struct UniformVariable {
-    const char* name;    // the caller's string, not copied
+    const char* name;  // the caller's string, not copied
     UniformType type;
     int32_t components;  // 1 to 4 for Int and Float
     int32_t count;       // array elements
@@ -358,8 +357,8 @@ public:
     // Appends a uniform to the table and returns its index. name is kept as given and must
     // outlive ResolveUniformVariables; reserved is not read. A null name, or a matrix type with
     // fewer than 1 component (its element size would be 0), is refused with -1.
-    virtual int32_t AddUniformVariable(uint64_t reserved, const char* name, UniformType type,
-                                       int32_t components, int32_t count) = 0;
+    virtual int32_t AddUniformVariable(uint64_t reserved, const char* name, UniformType type, int32_t components,
+                                       int32_t count) = 0;
     // Looks up the location of every uniform in the table; needed again after each Link.
     virtual ResultCode ResolveUniformVariables() = 0;
     // Uploads the uniform at index from data, at most size bytes and count elements; leaves the
@@ -400,8 +399,7 @@ public:
     virtual ResultCode ClearVertexBuffers() = 0;
     // Copies layout and size bytes of data as the constant attribute values sent at each bind.
     // Always Success.
-    virtual ResultCode SetConstantData(const VertexLayout* layout, size_t size,
-                                       const void* data) = 0;
+    virtual ResultCode SetConstantData(const VertexLayout* layout, size_t size, const void* data) = 0;
     // Overwrites part of the constant block, re-sending it when the array is bound.
     // InvalidValue when the range lies outside the block.
     virtual ResultCode UpdateConstantData(size_t offset, size_t size, const void* data) = 0;

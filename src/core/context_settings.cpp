@@ -8,8 +8,14 @@ ContextSettings ContextSettings::From(const ContextInitData& init) {
 
 std::array<int, 8> ContextSettings::Attributes() const {
     if (!coreProfile || majorVersion <= 0) return {};
-    return {kContextMajorVersionToken, majorVersion,           kContextMinorVersionToken, minorVersion,
-            kContextProfileMaskToken,  kContextCoreProfileBit, 0,                         0};
+    return {kContextMajorVersionToken,
+            majorVersion,
+            kContextMinorVersionToken,
+            minorVersion,
+            kContextProfileMaskToken,
+            kContextCoreProfileBit,
+            0,
+            0};
 }
 
 }  // namespace vindra

@@ -14,9 +14,9 @@ class GlContext;
 // The window system's binding of the calling thread, whoever made it. The handles are the layer's own
 // and opaque here; each window-system layer defines Save and Restore with its own calls.
 struct NativeBinding {
-    void* display = nullptr;      // GLX: Display*    WGL: HDC
-    void* context = nullptr;      // GLX: GLXContext  WGL: HGLRC
-    uintptr_t draw = 0;           // GLX: the draw and read drawables; unused by WGL
+    void* display = nullptr;  // GLX: Display*    WGL: HDC
+    void* context = nullptr;  // GLX: GLXContext  WGL: HGLRC
+    uintptr_t draw = 0;       // GLX: the draw and read drawables; unused by WGL
     uintptr_t read = 0;
     const void* owner = nullptr;  // GLX: the context the layer's thread record names; unused by WGL
 

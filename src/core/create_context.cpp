@@ -1,8 +1,8 @@
 // The library's only export.
 #if defined(_WIN32)
-#  include "wgl/wgl_context.h"
+#include "wgl/wgl_context.h"
 #else
-#  include "glx/glx_context.h"
+#include "glx/glx_context.h"
 #endif
 
 namespace vindra {

@@ -7,9 +7,9 @@
 #include "vindra/types.h"
 
 #if defined(__GNUC__)
-#  define VINDRA_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
+#define VINDRA_PRINTF_FORMAT(f, a) __attribute__((format(printf, f, a)))
 #else
-#  define VINDRA_PRINTF_FORMAT(f, a)
+#define VINDRA_PRINTF_FORMAT(f, a)
 #endif
 
 namespace vindra {

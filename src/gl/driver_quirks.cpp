@@ -28,7 +28,8 @@ constexpr DriverQuirkInfo kQuirks[] = {
     {DriverQuirk::MesaSwapIntervalQueryCrashes, "mesa-swap-interval-query-crashes", "Mesa (GLX)",
      "glXQueryDrawable with GLX_SWAP_INTERVAL_EXT crashes the process",
      "the interval is read with glXGetSwapIntervalMESA, or the last value the context set stands in"},
-    {DriverQuirk::MesaNoExchangeSwapConfigs, "mesa-no-exchange-swap-configs", "Mesa software rasteriser (llvmpipe, "
+    {DriverQuirk::MesaNoExchangeSwapConfigs, "mesa-no-exchange-swap-configs",
+     "Mesa software rasteriser (llvmpipe, "
      "softpipe)",
      "no frame-buffer configuration has GLX_SWAP_EXCHANGE_OML, so asking for one finds nothing",
      "the swap method is a preference: the configuration choice drops it with a warning, and the context "
@@ -49,7 +50,8 @@ DriverQuirks DriverQuirks::Detect(const char* vendor, const char* renderer) {
     // GLX facts; the WGL layer never asks for them.
     quirks.Set(DriverQuirk::MesaMakeCurrentOnAnyThread, mesa);
     quirks.Set(DriverQuirk::MesaSwapIntervalQueryCrashes, mesa);
-    quirks.Set(DriverQuirk::MesaNoExchangeSwapConfigs, Contains(renderer, "llvmpipe") || Contains(renderer, "softpipe"));
+    quirks.Set(DriverQuirk::MesaNoExchangeSwapConfigs,
+               Contains(renderer, "llvmpipe") || Contains(renderer, "softpipe"));
     return quirks;
 }
 

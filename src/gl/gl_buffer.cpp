@@ -87,8 +87,7 @@ uint32_t GlBuffer::GetMapAccess(MapAccess access) const {
 }
 
 ResultCode GlBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage newUsage) {
-    if (!IsValidEnum(newUsage, kUsageCount, "GlBuffer::BufferData", "BufferUsage"))
-        return ResultCode::InvalidEnum;
+    if (!IsValidEnum(newUsage, kUsageCount, "GlBuffer::BufferData", "BufferUsage")) return ResultCode::InvalidEnum;
 
     if (name == 0) glGenBuffers(1, &name);
     if (name != 0) {
@@ -122,8 +121,8 @@ ResultCode GlBuffer::BufferSubData(uint64_t offset, uint64_t length, const void*
     if (range != ResultCode::Success) return range;
     BindTarget();
     // Mapping only the written range lets the driver skip waiting for the rest of the buffer.
-    void* mapped = glMapBufferRange(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length),
-                                    subDataAccess);
+    void* mapped =
+        glMapBufferRange(target, static_cast<GLintptr>(offset), static_cast<GLsizeiptr>(length), subDataAccess);
     if (mapped != nullptr) {
         std::memcpy(mapped, data, static_cast<size_t>(length));
         glUnmapBuffer(target);
@@ -142,8 +141,7 @@ void* GlBuffer::MapBuffer(MapAccess access, ResultCode* status) {
         return nullptr;
     }
     BindTarget();
-    void* mapped = glMapBufferRange(target, 0, static_cast<GLsizeiptr>(size),
-                                    mapAccess[static_cast<int>(access)]);
+    void* mapped = glMapBufferRange(target, 0, static_cast<GLsizeiptr>(size), mapAccess[static_cast<int>(access)]);
     // GL keeps the mapping of the buffer object, not of the binding.
     glBindBuffer(target, 0);
     ResultCode result = CheckGlError("GlBuffer::MapBuffer");

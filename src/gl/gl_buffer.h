@@ -17,7 +17,7 @@ ResultCode CheckWriteRange(const char* operation, uint64_t offset, uint64_t leng
 
 class GlBuffer {
 public:
-    static constexpr int kUsageCount = 15;      // BufferUsage values 0 to 14
+    static constexpr int kUsageCount = 15;  // BufferUsage values 0 to 14
     static constexpr int kMapAccessCount = 3;
 
     GlBuffer(const GlBuffer&) = delete;
@@ -32,11 +32,11 @@ public:
     ResultCode UnmapBuffer();
 
     uint32_t GetTarget() const { return target; }
-    uint32_t GetName() const { return name; }           // 0 until the first BufferData
-    uint64_t GetSize() const { return size; }           // as given to the last BufferData
-    BufferUsage GetUsage() const { return usage; }      // as given to the last BufferData
+    uint32_t GetName() const { return name; }       // 0 until the first BufferData
+    uint64_t GetSize() const { return size; }       // as given to the last BufferData
+    BufferUsage GetUsage() const { return usage; }  // as given to the last BufferData
     uint32_t GetSubDataAccess() const { return subDataAccess; }
-    uint32_t GetMapAccess(MapAccess access) const;      // 0 for a value outside MapAccess
+    uint32_t GetMapAccess(MapAccess access) const;  // 0 for a value outside MapAccess
     // How many times the buffer's operations bound its target: each left it bound to 0 after.
     uint32_t GetTargetBindCount() const { return targetBinds; }
 

@@ -170,11 +170,21 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
     // Compute queries answer as for a context without compute state until OpenCL is wired in: the
     // compute state is never set yet.
     switch (query) {
-        case ContextInfo::MaxTextureSize: integers({GL_MAX_TEXTURE_SIZE}); break;
-        case ContextInfo::MaxTextureImageUnits: integers({GL_MAX_TEXTURE_IMAGE_UNITS}); break;
-        case ContextInfo::ColorBits: integers({GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS}); break;
-        case ContextInfo::Samples: integers({GL_SAMPLES}); break;
-        case ContextInfo::MaxSamples: integers({GL_MAX_SAMPLES}); break;
+        case ContextInfo::MaxTextureSize:
+            integers({GL_MAX_TEXTURE_SIZE});
+            break;
+        case ContextInfo::MaxTextureImageUnits:
+            integers({GL_MAX_TEXTURE_IMAGE_UNITS});
+            break;
+        case ContextInfo::ColorBits:
+            integers({GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS});
+            break;
+        case ContextInfo::Samples:
+            integers({GL_SAMPLES});
+            break;
+        case ContextInfo::MaxSamples:
+            integers({GL_MAX_SAMPLES});
+            break;
         case ContextInfo::Renderer: {
             const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
             if (renderer == nullptr) break;
@@ -205,10 +215,17 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
         case ContextInfo::ComputeQueue:
         case ContextInfo::ComputeContext:
         case ContextInfo::ComputePlatform:
-        case ContextInfo::ComputeDevice: handle(nullptr); break;
-        case ContextInfo::ComputeLocalMemSize: needed = sizeof(uint64_t); break;
-        case ContextInfo::ComputeUnits: needed = sizeof(int32_t); break;
-        case ContextInfo::ComputeDeviceName: break;
+        case ContextInfo::ComputeDevice:
+            handle(nullptr);
+            break;
+        case ContextInfo::ComputeLocalMemSize:
+            needed = sizeof(uint64_t);
+            break;
+        case ContextInfo::ComputeUnits:
+            needed = sizeof(int32_t);
+            break;
+        case ContextInfo::ComputeDeviceName:
+            break;
         case ContextInfo::TessellationSupport:
             needed = 1;
             if (size >= 1 && data != nullptr) {
@@ -216,12 +233,17 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
                 result = ResultCode::Success;
             }
             break;
-        case ContextInfo::TotalVideoMemory: videoMemory(GetTotalVideoMemory()); break;
-        case ContextInfo::AvailableVideoMemory: videoMemory(GetAvailableVideoMemory()); break;
+        case ContextInfo::TotalVideoMemory:
+            videoMemory(GetTotalVideoMemory());
+            break;
+        case ContextInfo::AvailableVideoMemory:
+            videoMemory(GetAvailableVideoMemory());
+            break;
         case ContextInfo::Extension:
             if (data != nullptr && glewGetExtension(static_cast<const char*>(data))) result = ResultCode::Success;
             break;
-        default: break;  // unknown query: InvalidValue, size 0
+        default:
+            break;  // unknown query: InvalidValue, size 0
     }
 
     if (sizeRet != nullptr) *sizeRet = needed;

@@ -18,7 +18,7 @@ class GlShaderProgram;
 // Keeps no copy of render state: every setter reaches GL on every call.
 class GlContext : public Context {
 public:
-    static constexpr int kNameCapacity = 32;  // 31 characters and the NUL
+    static constexpr int kNameCapacity = 32;          // 31 characters and the NUL
     static constexpr uint32_t kNoIndexType = 0x0500;  // GL_INVALID_ENUM: no index buffer bound yet
 
     GlContext() = default;
@@ -101,8 +101,7 @@ public:
     FenceSync* CreateFenceSync() override;
     uint32_t ReleaseFenceSync(FenceSync** fence) override;
     ResultCode CopyFramebuffer(uint32_t buffer, Texture* destination) override;
-    ResultCode ReadPixels(uint32_t bufferId, int32_t x, int32_t y, int32_t width, int32_t height,
-                          float* rgba) override;
+    ResultCode ReadPixels(uint32_t bufferId, int32_t x, int32_t y, int32_t width, int32_t height, float* rgba) override;
     ResultCode CopyTextureToBuffer(Texture* source, PixelBuffer* destination, uint64_t byteOffset) override;
     uint32_t CopyBufferToTexture(PixelBuffer* source, uint64_t byteOffset, Texture* destination) override;
     ResultCode SyncPreCompute() override;
@@ -118,8 +117,8 @@ public:
 
     // Operations GlContext adds (slots 86 to 88).
     virtual bool Init(ContextInitData& init) = 0;  // makes the GL context and its own objects
-    virtual int64_t GetTotalVideoMemory();        // bytes, 0 when nothing can be learned
-    virtual int64_t GetAvailableVideoMemory();    // bytes, 0 without GL_NVX_gpu_memory_info
+    virtual int64_t GetTotalVideoMemory();         // bytes, 0 when nothing can be learned
+    virtual int64_t GetAvailableVideoMemory();     // bytes, 0 without GL_NVX_gpu_memory_info
 
     // The window system's handle of the GL context (GLXContext, HGLRC), as it reports what is current.
     virtual const void* NativeHandle() const = 0;
@@ -178,8 +177,8 @@ private:
     // GL keeps the index buffer binding in the vertex array object, and an index buffer update clears
     // it: a draw without one would hand the driver a null index pointer. The context tracks what each
     // vertex array object it binds holds, so that draws check one pointer and never ask GL.
-    GlIndexBuffer* ownVaoElementBuffer = nullptr;      // ownVao's; GL's default VAO's without one
-    GlIndexBuffer* noVaoElementBuffer = nullptr;       // vertex array 0 next to an ownVao
+    GlIndexBuffer* ownVaoElementBuffer = nullptr;           // ownVao's; GL's default VAO's without one
+    GlIndexBuffer* noVaoElementBuffer = nullptr;            // vertex array 0 next to an ownVao
     GlIndexBuffer** elementBinding = &ownVaoElementBuffer;  // the slot of the VAO bound in GL now
     GlIndexBuffer* boundIndexBuffer = nullptr;
     GlShaderProgram* boundShaderProgram = nullptr;

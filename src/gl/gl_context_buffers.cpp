@@ -56,7 +56,9 @@ UniformBuffer* GlContext::CreateUniformBuffer() { return new GlUniformBuffer(); 
 
 // The binding point the buffer may still occupy is not unbound: the context keeps no record of
 // uniform bindings to clear.
-uint32_t GlContext::ReleaseUniformBuffer(UniformBuffer** buffer) { return ReleaseObject<GlUniformBuffer>(buffer, "GlContext::ReleaseUniformBuffer"); }
+uint32_t GlContext::ReleaseUniformBuffer(UniformBuffer** buffer) {
+    return ReleaseObject<GlUniformBuffer>(buffer, "GlContext::ReleaseUniformBuffer");
+}
 
 ResultCode GlContext::BindUniformBuffer(UniformBuffer* buffer, int32_t, uint32_t bindingPoint) {
     if (buffer == nullptr) {
@@ -78,6 +80,8 @@ ResultCode GlContext::UnBindUniformBuffer(UniformBuffer* buffer) {
 
 PixelBuffer* GlContext::CreatePixelBuffer() { return new GlPixelBuffer(); }
 
-uint32_t GlContext::ReleasePixelBuffer(PixelBuffer** buffer) { return ReleaseObject<GlPixelBuffer>(buffer, "GlContext::ReleasePixelBuffer"); }
+uint32_t GlContext::ReleasePixelBuffer(PixelBuffer** buffer) {
+    return ReleaseObject<GlPixelBuffer>(buffer, "GlContext::ReleasePixelBuffer");
+}
 
 }  // namespace vindra

@@ -62,7 +62,8 @@ void GlContext::ForgetVertexArray(GlVertexArray* array) {
     if (array != boundVertexArray) return;
     boundVertexArray = nullptr;
     // Deleting a bound VAO leaves vertex array 0 bound; a VAO of ours elsewhere stays bound.
-    if (elementBinding == &array->ElementBuffer()) elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
+    if (elementBinding == &array->ElementBuffer())
+        elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
 }
 
 ResultCode GlContext::BindVertexArray(VertexArray* array) {

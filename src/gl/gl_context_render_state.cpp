@@ -21,8 +21,7 @@ ResultCode SetCapability(GLenum capability, bool enable, const char* operation) 
 }
 
 // Reads four integers of GL state into the host's outputs; every output that is not null is written.
-ResultCode GetRectangle(GLenum state, int32_t* x, int32_t* y, int32_t* width, int32_t* height,
-                        const char* operation) {
+ResultCode GetRectangle(GLenum state, int32_t* x, int32_t* y, int32_t* width, int32_t* height, const char* operation) {
     GLint values[4] = {0, 0, 0, 0};
     glGetIntegerv(state, values);
     if (x != nullptr && y != nullptr && width != nullptr && height != nullptr) {
@@ -136,8 +135,7 @@ ResultCode GlContext::SetBlendEquation(BlendEquation rgb, BlendEquation alpha) {
     return CheckGlError(kOperation);
 }
 
-ResultCode GlContext::SetBlendFunc(BlendFactor srcRgb, BlendFactor dstRgb, BlendFactor srcAlpha,
-                                   BlendFactor dstAlpha) {
+ResultCode GlContext::SetBlendFunc(BlendFactor srcRgb, BlendFactor dstRgb, BlendFactor srcAlpha, BlendFactor dstAlpha) {
     constexpr const char* kOperation = "GlContext::SetBlendFunc";
     for (BlendFactor factor : {srcRgb, dstRgb, srcAlpha, dstAlpha})
         if (!IsValidEnum(factor, TableSize(kBlendFactors), kOperation, "BlendFactor")) return ResultCode::InvalidEnum;

@@ -18,9 +18,10 @@ ShaderProgram* GlContext::CreateShaderProgram() { return new GlShaderProgram(); 
 // The record is cleared, not left pointing at freed memory: GetBoundShaderProgram answers null rather
 // than a pointer nobody may use. GL keeps the deleted program current until the next bind.
 uint32_t GlContext::ReleaseShaderProgram(ShaderProgram** program) {
-    return ReleaseObject<GlShaderProgram>(program, "GlContext::ReleaseShaderProgram", [this](GlShaderProgram* released) {
-        if (boundShaderProgram == released) boundShaderProgram = nullptr;
-    });
+    return ReleaseObject<GlShaderProgram>(program, "GlContext::ReleaseShaderProgram",
+                                          [this](GlShaderProgram* released) {
+                                              if (boundShaderProgram == released) boundShaderProgram = nullptr;
+                                          });
 }
 
 ResultCode GlContext::BindShaderProgram(ShaderProgram* program) {

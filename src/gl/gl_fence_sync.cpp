@@ -39,9 +39,12 @@ ResultCode GlFenceSync::ClientCheck() {
     GLenum answer = glClientWaitSync(sync, 0, 0);
     switch (answer) {
         case GL_ALREADY_SIGNALED:
-        case GL_CONDITION_SATISFIED: return ResultCode::Success;
-        case GL_TIMEOUT_EXPIRED: return ResultCode::NotReady;
-        case GL_WAIT_FAILED: return CheckGlError("GlFenceSync::ClientCheck");
+        case GL_CONDITION_SATISFIED:
+            return ResultCode::Success;
+        case GL_TIMEOUT_EXPIRED:
+            return ResultCode::NotReady;
+        case GL_WAIT_FAILED:
+            return CheckGlError("GlFenceSync::ClientCheck");
         default:
             // GL defines no other answer; one from a driver is reported rather than trusted.
             LogMessage(MessageLevel::Error, "GlFenceSync::ClientCheck: unexpected wait result 0x%x", answer);

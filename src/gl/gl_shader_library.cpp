@@ -13,8 +13,8 @@ namespace vindra {
 namespace {
 
 // GL shader type of each ShaderStage, indexed by the stage.
-constexpr GLenum kShaderTypes[] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER, GL_GEOMETRY_SHADER,
-                                   GL_TESS_CONTROL_SHADER, GL_TESS_EVALUATION_SHADER};
+constexpr GLenum kShaderTypes[] = {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER, GL_GEOMETRY_SHADER, GL_TESS_CONTROL_SHADER,
+                                   GL_TESS_EVALUATION_SHADER};
 constexpr uint32_t kStageCount = sizeof kShaderTypes / sizeof kShaderTypes[0];
 
 }  // namespace

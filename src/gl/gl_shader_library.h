@@ -21,8 +21,7 @@ public:
     uint32_t ReservedQuery0() override;
     // Replaces the GL shader with a new one compiled from the strings, failed or not. InvalidValue,
     // with nothing changed, for a stage outside 0 to 4 or null source strings.
-    ResultCode Compile(ShaderStage stage, uint32_t count, const char* const* strings,
-                       const int32_t* lengths) override;
+    ResultCode Compile(ShaderStage stage, uint32_t count, const char* const* strings, const int32_t* lengths) override;
 
     uint32_t GetShader() const { return shader; }          // GL shader name, 0 before Compile
     uint32_t GetShaderType() const { return shaderType; }  // GL type of the last stage compiled

@@ -25,7 +25,8 @@ GLsizei ElementsToUpload(const UniformVariable& variable, size_t size) {
     int64_t elementBytes = int64_t{variable.components} * kComponentBytes[static_cast<int32_t>(variable.type)];
     if (elementBytes <= 0) return 0;  // vector types are refused before; matrices at their declaration
     uint64_t whole = static_cast<uint64_t>(size) / static_cast<uint64_t>(elementBytes);
-    return static_cast<GLsizei>(std::min<int64_t>(variable.count, static_cast<int64_t>(std::min<uint64_t>(whole, INT32_MAX))));
+    return static_cast<GLsizei>(
+        std::min<int64_t>(variable.count, static_cast<int64_t>(std::min<uint64_t>(whole, INT32_MAX))));
 }
 
 // Uploads `n` elements by type and component count; false for a vector type whose component count
@@ -38,23 +39,47 @@ bool Upload(const UniformVariable& variable, GLsizei n, const void* data) {
         case UniformType::Int:
         case UniformType::IntAlias:
             switch (variable.components) {
-                case 1: glUniform1iv(location, n, ints); return true;
-                case 2: glUniform2iv(location, n, ints); return true;
-                case 3: glUniform3iv(location, n, ints); return true;
-                case 4: glUniform4iv(location, n, ints); return true;
-                default: return false;
+                case 1:
+                    glUniform1iv(location, n, ints);
+                    return true;
+                case 2:
+                    glUniform2iv(location, n, ints);
+                    return true;
+                case 3:
+                    glUniform3iv(location, n, ints);
+                    return true;
+                case 4:
+                    glUniform4iv(location, n, ints);
+                    return true;
+                default:
+                    return false;
             }
         case UniformType::Float:
             switch (variable.components) {
-                case 1: glUniform1fv(location, n, floats); return true;
-                case 2: glUniform2fv(location, n, floats); return true;
-                case 3: glUniform3fv(location, n, floats); return true;
-                case 4: glUniform4fv(location, n, floats); return true;
-                default: return false;
+                case 1:
+                    glUniform1fv(location, n, floats);
+                    return true;
+                case 2:
+                    glUniform2fv(location, n, floats);
+                    return true;
+                case 3:
+                    glUniform3fv(location, n, floats);
+                    return true;
+                case 4:
+                    glUniform4fv(location, n, floats);
+                    return true;
+                default:
+                    return false;
             }
-        case UniformType::Mat2: glUniformMatrix2fv(location, n, GL_FALSE, floats); return true;
-        case UniformType::Mat3: glUniformMatrix3fv(location, n, GL_FALSE, floats); return true;
-        case UniformType::Mat4: glUniformMatrix4fv(location, n, GL_FALSE, floats); return true;
+        case UniformType::Mat2:
+            glUniformMatrix2fv(location, n, GL_FALSE, floats);
+            return true;
+        case UniformType::Mat3:
+            glUniformMatrix3fv(location, n, GL_FALSE, floats);
+            return true;
+        case UniformType::Mat4:
+            glUniformMatrix4fv(location, n, GL_FALSE, floats);
+            return true;
     }
     return true;  // not reached: the type was checked against its table
 }
@@ -135,7 +160,8 @@ ResultCode GlShaderProgram::SetUniformBlockBinding(const char* blockName, uint32
         LogMessage(MessageLevel::Error, "%s: null block name", kOperation);
         return ResultCode::InvalidValue;
     }
-    // Without a linked program GL answers GL_INVALID_VALUE, which the check reports. An unknown block gives GL_INVALID_INDEX, which the binding call answers with GL_INVALID_VALUE.
+    // Without a linked program GL answers GL_INVALID_VALUE, which the check reports. An unknown block gives
+    // GL_INVALID_INDEX, which the binding call answers with GL_INVALID_VALUE.
     GLuint blockIndex = glGetUniformBlockIndex(program, blockName);
     glUniformBlockBinding(program, blockIndex, binding);
     return CheckGlError(kOperation);
@@ -153,8 +179,8 @@ int32_t GlShaderProgram::AddUniformVariable(uint64_t, const char* name, UniformT
     // could never be bounded by the host's data.
     bool matrix = type == UniformType::Mat2 || type == UniformType::Mat3 || type == UniformType::Mat4;
     if (matrix && components < 1) {
-        LogMessage(MessageLevel::Error, "%s: matrix uniform \"%s\" declared with %d components (1 or more)",
-                   kOperation, name, components);
+        LogMessage(MessageLevel::Error, "%s: matrix uniform \"%s\" declared with %d components (1 or more)", kOperation,
+                   name, components);
         return -1;
     }
     int32_t index = static_cast<int32_t>(uniforms.size());

@@ -204,10 +204,18 @@ ResultCode GlVertexArray::SetConstantValues() {
             // The location goes to GL as given: GL answers a bad one with GL_INVALID_VALUE.
             GLuint location = static_cast<GLuint>(attribute.location);
             switch (attribute.components) {
-                case 1: glVertexAttrib1fv(location, values); break;
-                case 2: glVertexAttrib2fv(location, values); break;
-                case 3: glVertexAttrib3fv(location, values); break;
-                default: glVertexAttrib4fv(location, values); break;
+                case 1:
+                    glVertexAttrib1fv(location, values);
+                    break;
+                case 2:
+                    glVertexAttrib2fv(location, values);
+                    break;
+                case 3:
+                    glVertexAttrib3fv(location, values);
+                    break;
+                default:
+                    glVertexAttrib4fv(location, values);
+                    break;
             }
         }
     }

@@ -64,7 +64,10 @@ public:
     // deleted owner took the VAO with its GL context.
     void NoteBoundOn(GlContext* context);
     void NoteUnboundFrom(GlContext* context);
-    void NoteOwnerDeleted() { owner = nullptr; vao = 0; }
+    void NoteOwnerDeleted() {
+        owner = nullptr;
+        vao = 0;
+    }
 
     GlContext* GetOwner() const { return owner; }
     uint32_t GetVao() const { return vao; }  // 0 until the first bind on the owner

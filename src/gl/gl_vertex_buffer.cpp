@@ -71,8 +71,7 @@ ResultCode GlVertexBuffer::Bind(uint64_t offset) {
         GLuint location = static_cast<GLuint>(attribute.location);
         glEnableVertexAttribArray(location);
         // With a buffer bound to GL_ARRAY_BUFFER the pointer argument is a byte offset into it.
-        glVertexAttribPointer(location, attribute.components,
-                              kAttributeTypes[static_cast<size_t>(attribute.type)],
+        glVertexAttribPointer(location, attribute.components, kAttributeTypes[static_cast<size_t>(attribute.type)],
                               attribute.normalized ? GL_TRUE : GL_FALSE, static_cast<GLsizei>(layout.stride),
                               reinterpret_cast<const void*>(static_cast<uintptr_t>(offset + attribute.offset)));
     }

@@ -17,26 +17,36 @@ constexpr GLenum kBlendEquations[] = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REV
 
 // The destination-colour pair comes before the source-alpha pair.
 constexpr GLenum kBlendFactors[] = {
-    GL_ZERO,           GL_ONE,
-    GL_SRC_COLOR,      GL_ONE_MINUS_SRC_COLOR,
-    GL_DST_COLOR,      GL_ONE_MINUS_DST_COLOR,
-    GL_SRC_ALPHA,      GL_ONE_MINUS_SRC_ALPHA,
-    GL_DST_ALPHA,      GL_ONE_MINUS_DST_ALPHA,
-    GL_CONSTANT_COLOR, GL_ONE_MINUS_CONSTANT_COLOR,
-    GL_CONSTANT_ALPHA, GL_ONE_MINUS_CONSTANT_ALPHA,
+    GL_ZERO,
+    GL_ONE,
+    GL_SRC_COLOR,
+    GL_ONE_MINUS_SRC_COLOR,
+    GL_DST_COLOR,
+    GL_ONE_MINUS_DST_COLOR,
+    GL_SRC_ALPHA,
+    GL_ONE_MINUS_SRC_ALPHA,
+    GL_DST_ALPHA,
+    GL_ONE_MINUS_DST_ALPHA,
+    GL_CONSTANT_COLOR,
+    GL_ONE_MINUS_CONSTANT_COLOR,
+    GL_CONSTANT_ALPHA,
+    GL_ONE_MINUS_CONSTANT_ALPHA,
     GL_SRC_ALPHA_SATURATE,
-    GL_SRC1_COLOR,     GL_ONE_MINUS_SRC1_COLOR,
-    GL_SRC1_ALPHA,     GL_ONE_MINUS_SRC1_ALPHA,
+    GL_SRC1_COLOR,
+    GL_ONE_MINUS_SRC1_COLOR,
+    GL_SRC1_ALPHA,
+    GL_ONE_MINUS_SRC1_ALPHA,
 };
 
 constexpr GLenum kFillModes[] = {GL_FILL, GL_LINE};
 
 // PrimitiveType: no line loop and no triangle fan.
-constexpr GLenum kPrimitiveModes[] = {GL_POINTS,    GL_LINES,          GL_LINE_STRIP,
-                                      GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_PATCHES};
+constexpr GLenum kPrimitiveModes[] = {GL_POINTS, GL_LINES, GL_LINE_STRIP, GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_PATCHES};
 
 template <typename T, size_t N>
-constexpr size_t TableSize(const T (&)[N]) { return N; }
+constexpr size_t TableSize(const T (&)[N]) {
+    return N;
+}
 
 }  // namespace vindra
 

@@ -39,9 +39,21 @@ bool LoadGlExtensions() {
     int screen = DefaultScreen(display);
     Window root = RootWindow(display, screen);
 
-    int attributes[] = {GLX_RGBA,         GLX_DOUBLEBUFFER, GLX_RED_SIZE,   8, GLX_GREEN_SIZE,   8,
-                        GLX_BLUE_SIZE,    8,                GLX_ALPHA_SIZE, 8, GLX_DEPTH_SIZE,   24,
-                        GLX_STENCIL_SIZE, 8,                None};
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        8,
+                        GLX_GREEN_SIZE,
+                        8,
+                        GLX_BLUE_SIZE,
+                        8,
+                        GLX_ALPHA_SIZE,
+                        8,
+                        GLX_DEPTH_SIZE,
+                        24,
+                        GLX_STENCIL_SIZE,
+                        8,
+                        None};
     dummy.visual = glXChooseVisual(display, screen, attributes);
     if (dummy.visual == nullptr) {
         LogMessage(MessageLevel::Error, "GLX: Failed to find a suitable pixel format.");

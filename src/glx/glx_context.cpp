@@ -20,10 +20,7 @@ static_assert(GLX_CONTEXT_MAJOR_VERSION_ARB == kContextMajorVersionToken &&
 // swapMethod: GLX_SWAP_COPY_OML, GLX_SWAP_EXCHANGE_OML, or 0 for any.
 std::vector<int> ConfigAttributes(const PixelFormatRequest& request, int swapMethod) {
     std::vector<int> list = {
-        GLX_X_RENDERABLE,  True,
-        GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT,
-        GLX_DOUBLEBUFFER,  True,
-        GLX_DEPTH_SIZE,    24,
+        GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_DOUBLEBUFFER, True, GLX_DEPTH_SIZE, 24,
     };
     if (swapMethod != 0) list.insert(list.end(), {GLX_SWAP_METHOD_OML, swapMethod});
     ColourBits colour = request.Colour();
@@ -137,8 +134,21 @@ GLXFBConfig GlxContext::FindConfig(const std::vector<int>& attributes, int scree
 
 // Without frame-buffer configurations: the request's colour, samples, version and profile are ignored.
 bool GlxContext::ChooseLegacyVisual(int screen) {
-    int attributes[] = {GLX_RGBA,       GLX_DOUBLEBUFFER, GLX_RED_SIZE,     8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
-                        GLX_ALPHA_SIZE, 8,                GLX_DEPTH_SIZE,   24, GLX_STENCIL_SIZE, 8, None};
+    int attributes[] = {GLX_RGBA,
+                        GLX_DOUBLEBUFFER,
+                        GLX_RED_SIZE,
+                        8,
+                        GLX_GREEN_SIZE,
+                        8,
+                        GLX_BLUE_SIZE,
+                        8,
+                        GLX_ALPHA_SIZE,
+                        8,
+                        GLX_DEPTH_SIZE,
+                        24,
+                        GLX_STENCIL_SIZE,
+                        8,
+                        None};
     XVisualInfo* visual = glXChooseVisual(setup.display, screen, attributes);
     if (visual == nullptr) {
         LogMessage(MessageLevel::Error, "GLX: Failed to choose pixel format");

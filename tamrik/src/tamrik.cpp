@@ -23,11 +23,16 @@ thread_local bool lastHeaderTaken = true;
 
 const char* LevelTag(int level) {
     switch (level) {
-        case 0: return "     ";
-        case 1: return "debug";
-        case 2: return "info ";
-        case 3: return "warn ";
-        default: return "error";
+        case 0:
+            return "     ";
+        case 1:
+            return "debug";
+        case 2:
+            return "info ";
+        case 3:
+            return "warn ";
+        default:
+            return "error";
     }
 }
 

@@ -10,7 +10,8 @@
 namespace vindra {
 namespace {
 
-// Records: field offsets and sizes of 64-bit targets.
+// Records: field offsets and sizes of 64-bit targets. Tables, laid out by hand.
+// clang-format off
 #if UINTPTR_MAX == UINT64_MAX
 #define AT(Record, field, offset) static_assert(offsetof(Record, field) == (offset), #Record "::" #field " moved");
 #define SIZE(Record, size) static_assert(sizeof(Record) == (size), #Record " changed size");
@@ -41,21 +42,31 @@ WIDTH(ResultCode, uint32_t) WIDTH(ContextInfo, uint32_t) WIDTH(CompareFunc, int3
 WIDTH(BufferUsage, int32_t) WIDTH(MapAccess, int32_t) WIDTH(VertexAttributeType, int32_t) WIDTH(PixelFormat, int32_t)
 WIDTH(TextureWrap, int32_t) WIDTH(TextureFilter, int32_t) WIDTH(ShaderStage, uint32_t) WIDTH(UniformType, int32_t)
 WIDTH(KernelArgKind, uint32_t)
+    // clang-format on
 
-// Interfaces with a virtual destructor; the others cannot be deleted through the interface at all.
-template <> constexpr int kDestructorSlot<Context> = 0;
-template <> constexpr int kDestructorSlot<GlContext> = 0;
-template <> constexpr int kDestructorSlot<Texture> = 15;
-template <> constexpr int kDestructorSlot<Framebuffer> = 4;
-template <> constexpr int kDestructorSlot<ShaderLibrary> = 2;
-template <> constexpr int kDestructorSlot<ShaderProgram> = 13;
-template <> constexpr int kDestructorSlot<VertexArray> = 5;
-template <> constexpr int kDestructorSlot<FenceSync> = 4;
+    // Interfaces with a virtual destructor; the others cannot be deleted through the interface at all.
+    template <>
+    constexpr int kDestructorSlot<Context> = 0;
+template <>
+constexpr int kDestructorSlot<GlContext> = 0;
+template <>
+constexpr int kDestructorSlot<Texture> = 15;
+template <>
+constexpr int kDestructorSlot<Framebuffer> = 4;
+template <>
+constexpr int kDestructorSlot<ShaderLibrary> = 2;
+template <>
+constexpr int kDestructorSlot<ShaderProgram> = 13;
+template <>
+constexpr int kDestructorSlot<VertexArray> = 5;
+template <>
+constexpr int kDestructorSlot<FenceSync> = 4;
 
 #define C(operation, slot) VINDRA_SLOT(Context, operation, slot)
 #define R VINDRA_SLOT
 TEST(InterfaceSlots, EveryOperationKeepsItsSlot) {
     SKIP_UNLESS_ITANIUM();
+    // clang-format off
     ExpectSlots({
         C(GetName, 1), C(GetType, 2), C(ReservedQuery3, 3), C(GetInfo, 4), C(MakeCurrent, 5), C(ClearCurrent, 6),
         C(CreateSharedContext, 7), C(GetSwapInterval, 8), C(SetSwapInterval, 9), C(ReservedQuery10, 10),
@@ -105,6 +116,7 @@ TEST(InterfaceSlots, EveryOperationKeepsItsSlot) {
         R(ComputeBuffer, WriteBuffer, 1), R(ComputeBuffer, ReadBuffer, 2), R(ComputeBuffer, GetHandle, 3),
         R(ComputeBuffer, FillBuffer, 4), R(ComputeBuffer, MapBuffer, 5), R(ComputeBuffer, UnmapBuffer, 6),
     });
+    // clang-format on
 }
 
 }  // namespace

@@ -25,8 +25,7 @@ namespace {
 // Vtable entry of a virtual member function, or -1 when the member is not virtual.
 template <typename MemberFunction>
 std::ptrdiff_t VtableIndex(MemberFunction member) {
-    static_assert(sizeof(MemberFunction) == 2 * sizeof(std::uintptr_t),
-                  "an Itanium member pointer is two words");
+    static_assert(sizeof(MemberFunction) == 2 * sizeof(std::uintptr_t), "an Itanium member pointer is two words");
     std::uintptr_t words[2];
     std::memcpy(words, &member, sizeof words);
 #if defined(__arm__) || defined(__aarch64__)
@@ -49,15 +48,20 @@ constexpr std::ptrdiff_t Entry(int slot, int destructorSlot) {
     return (destructorSlot != kNoDestructor && slot > destructorSlot) ? slot + 1 : slot;
 }
 
-#define SKIP_UNLESS_ITANIUM() \
-    do { if (!VINDRA_ITANIUM_ABI) GTEST_SKIP() << "member pointer layout unknown"; } while (0)
+#define SKIP_UNLESS_ITANIUM()                                                     \
+    do {                                                                          \
+        if (!VINDRA_ITANIUM_ABI) GTEST_SKIP() << "member pointer layout unknown"; \
+    } while (0)
 
 // Slot of each interface's virtual destructor; test files declare it for the interfaces that have one.
 template <typename Interface>
 constexpr int kDestructorSlot = kNoDestructor;
 
 // An operation's name, the entry read from its member pointer, and the entry of the slot it must keep.
-struct SlotRow { const char* operation; std::ptrdiff_t entry, expected; };
+struct SlotRow {
+    const char* operation;
+    std::ptrdiff_t entry, expected;
+};
 
 template <typename Interface, typename Member>
 SlotRow Slot(const char* operation, Member member, int slot) {

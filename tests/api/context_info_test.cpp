@@ -4,7 +4,7 @@
 
 // After gtest: Xlib's None and Bool macros clash with its names.
 #if !defined(_WIN32)
-#  include <GL/glxew.h>
+#include <GL/glxew.h>
 #endif
 
 #include "gl_test.h"
@@ -19,7 +19,9 @@ namespace {
 
 // GetInfo's answers as bytes in strings, which gtest compares and shows byte by byte.
 template <typename T>
-std::string Raw(T value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); }
+std::string Raw(T value) {
+    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
+}
 std::string Text(const std::string& text) { return text + '\0'; }
 std::string GlText(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)); }
 std::string Ints(std::initializer_list<GLenum> pnames) {
@@ -46,17 +48,28 @@ uint64_t VideoMemory() {
 // What GetInfo should answer, learnt from GL itself.
 std::string Answer(ContextInfo query) {
     switch (query) {
-        case ContextInfo::MaxTextureSize: return Ints({GL_MAX_TEXTURE_SIZE});
-        case ContextInfo::MaxTextureImageUnits: return Ints({GL_MAX_TEXTURE_IMAGE_UNITS});
-        case ContextInfo::ColorBits: return Ints({GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS});
-        case ContextInfo::Samples: return Ints({GL_SAMPLES});
-        case ContextInfo::MaxSamples: return Ints({GL_MAX_SAMPLES});
-        case ContextInfo::Renderer: return Text(GlText(GL_RENDERER));
-        case ContextInfo::Version: return Text("OpenGL " + GlText(GL_VERSION));
-        case ContextInfo::ComputeVersion: return Text("OpenCL: Unknown");  // no compute state in this build yet
-        case ContextInfo::TessellationSupport: return Raw(uint8_t(HasGlExtension("GL_ARB_tessellation_shader")));
-        case ContextInfo::TotalVideoMemory: return Raw(VideoMemory());
-        default: return std::string(8, '\0');  // null handles; available memory needs GL_NVX_gpu_memory_info
+        case ContextInfo::MaxTextureSize:
+            return Ints({GL_MAX_TEXTURE_SIZE});
+        case ContextInfo::MaxTextureImageUnits:
+            return Ints({GL_MAX_TEXTURE_IMAGE_UNITS});
+        case ContextInfo::ColorBits:
+            return Ints({GL_RED_BITS, GL_GREEN_BITS, GL_BLUE_BITS, GL_ALPHA_BITS});
+        case ContextInfo::Samples:
+            return Ints({GL_SAMPLES});
+        case ContextInfo::MaxSamples:
+            return Ints({GL_MAX_SAMPLES});
+        case ContextInfo::Renderer:
+            return Text(GlText(GL_RENDERER));
+        case ContextInfo::Version:
+            return Text("OpenGL " + GlText(GL_VERSION));
+        case ContextInfo::ComputeVersion:
+            return Text("OpenCL: Unknown");  // no compute state in this build yet
+        case ContextInfo::TessellationSupport:
+            return Raw(uint8_t(HasGlExtension("GL_ARB_tessellation_shader")));
+        case ContextInfo::TotalVideoMemory:
+            return Raw(VideoMemory());
+        default:
+            return std::string(8, '\0');  // null handles; available memory needs GL_NVX_gpu_memory_info
     }
 }
 
@@ -72,8 +85,15 @@ constexpr ResultCode kVideoMemory = kSuccess;
 
 // Offers `size` bytes (kFit, kShort, kNull, or a number) and expects `result`, `sizeRet` (kFit: the answer's
 // size) and what was written. Extension reads the name it is asked about from the buffer: `input`.
-struct InfoRow { const char* name; ContextInfo query; size_t size; ResultCode result; size_t sizeRet; Written written;
-                 const char* input = nullptr; };
+struct InfoRow {
+    const char* name;
+    ContextInfo query;
+    size_t size;
+    ResultCode result;
+    size_t sizeRet;
+    Written written;
+    const char* input = nullptr;
+};
 const InfoRow kQueries[] = {
     {"MaxTextureSize", ContextInfo::MaxTextureSize, kFit, kSuccess, kFit, kAnswer},
     {"MaxTextureImageUnits", ContextInfo::MaxTextureImageUnits, kFit, kSuccess, kFit, kAnswer},
@@ -138,7 +158,8 @@ TEST_F(ContextInfoTest, GetInfoAnswersIntoTheBufferOnly) {
             std::string buffer = before;
             size_t sizeRet = 0xDEAD;
             EXPECT_EQ(context->GetInfo(row.query, size, row.size == kNull ? nullptr : &buffer[kGuard],
-                                       withSizeRet ? &sizeRet : nullptr), row.result);
+                                       withSizeRet ? &sizeRet : nullptr),
+                      row.result);
             EXPECT_EQ(buffer, expected);
             EXPECT_EQ(sizeRet, !withSizeRet ? 0xDEAD : row.sizeRet == kFit ? answer.size() : row.sizeRet);
         }
@@ -150,7 +171,8 @@ TEST_F(ContextInfoTest, GetInfoAnswersIntoTheBufferOnly) {
 TEST(ContextIdentity, NameTypeAndFixedAnswers) {
     vindra_test::MessageCapture capture;
     for (auto [name, kept] : {std::pair<const char*, const char*>{"0123456789abcdefghijklmnopqrstuvwxyzABCD",
-                                                                   "0123456789abcdefghijklmnopqrstu"}, {nullptr, ""}}) {
+                                                                  "0123456789abcdefghijklmnopqrstu"},
+                              {nullptr, ""}}) {
         vindra_test::ContextPtr context = vindra_test::Create(vindra_test::DefaultInit(name));
         ASSERT_NE(context, nullptr) << vindra_test::Describe(capture.Peek());
         EXPECT_STREQ(context->GetName(), kept);

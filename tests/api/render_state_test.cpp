@@ -23,16 +23,30 @@ using C = Context&;
 #define SET(...) #__VA_ARGS__, [](C c, int32_t v) { return c.__VA_ARGS__; }
 #define CALL(...) #__VA_ARGS__, [](C c) { return c.__VA_ARGS__; }
 
-const std::vector<GLenum> kCompares = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL,
-                                       GL_ALWAYS};
-const std::vector<GLenum> kStencilOps = {GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR, GL_INCR_WRAP, GL_DECR, GL_DECR_WRAP,
-                                         GL_INVERT};
+const std::vector<GLenum> kCompares = {GL_NEVER,   GL_LESS,     GL_EQUAL,  GL_LEQUAL,
+                                       GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+const std::vector<GLenum> kStencilOps = {GL_KEEP,      GL_ZERO, GL_REPLACE,   GL_INCR,
+                                         GL_INCR_WRAP, GL_DECR, GL_DECR_WRAP, GL_INVERT};
 const std::vector<GLenum> kEquations = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN, GL_MAX};
-const std::vector<GLenum> kFactors = {
-    GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR, GL_DST_COLOR, GL_ONE_MINUS_DST_COLOR, GL_SRC_ALPHA,
-    GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA, GL_CONSTANT_COLOR, GL_ONE_MINUS_CONSTANT_COLOR,
-    GL_CONSTANT_ALPHA, GL_ONE_MINUS_CONSTANT_ALPHA, GL_SRC_ALPHA_SATURATE, GL_SRC1_COLOR, GL_ONE_MINUS_SRC1_COLOR,
-    GL_SRC1_ALPHA, GL_ONE_MINUS_SRC1_ALPHA};
+const std::vector<GLenum> kFactors = {GL_ZERO,
+                                      GL_ONE,
+                                      GL_SRC_COLOR,
+                                      GL_ONE_MINUS_SRC_COLOR,
+                                      GL_DST_COLOR,
+                                      GL_ONE_MINUS_DST_COLOR,
+                                      GL_SRC_ALPHA,
+                                      GL_ONE_MINUS_SRC_ALPHA,
+                                      GL_DST_ALPHA,
+                                      GL_ONE_MINUS_DST_ALPHA,
+                                      GL_CONSTANT_COLOR,
+                                      GL_ONE_MINUS_CONSTANT_COLOR,
+                                      GL_CONSTANT_ALPHA,
+                                      GL_ONE_MINUS_CONSTANT_ALPHA,
+                                      GL_SRC_ALPHA_SATURATE,
+                                      GL_SRC1_COLOR,
+                                      GL_ONE_MINUS_SRC1_COLOR,
+                                      GL_SRC1_ALPHA,
+                                      GL_ONE_MINUS_SRC1_ALPHA};
 // The other arguments of a row differ from GL's initial state, so that a refused call applying them shows.
 constexpr StencilOp invert = StencilOp::Invert;
 constexpr BlendEquation maximum = BlendEquation::Max;
@@ -44,48 +58,83 @@ const char* const kBadFactor = "GlContext::SetBlendFunc: invalid BlendFactor";
 // Sets library value v; every value read from `reads` is then expected[v]. Each argument position of the
 // multi-argument setters has its own row, so swapped arguments show. Values outside the table are refused
 // with `refusal` and the value, and change no GL state at all.
-struct EnumRow { const char* name; ResultCode (*set)(C, int32_t); std::vector<GLenum> reads, expected;
-                 const char* refusal; };
+struct EnumRow {
+    const char* name;
+    ResultCode (*set)(C, int32_t);
+    std::vector<GLenum> reads, expected;
+    const char* refusal;
+};
 const EnumRow kEnums[] = {
     {SET(SetDepthFunc(CompareFunc(v))), {GL_DEPTH_FUNC}, kCompares, "GlContext::SetDepthFunc: invalid CompareFunc"},
-    {SET(SetStencilFunc(CompareFunc(v), 1, 0x0F)), {GL_STENCIL_FUNC, GL_STENCIL_BACK_FUNC}, kCompares,
+    {SET(SetStencilFunc(CompareFunc(v), 1, 0x0F)),
+     {GL_STENCIL_FUNC, GL_STENCIL_BACK_FUNC},
+     kCompares,
      "GlContext::SetStencilFunc: invalid CompareFunc"},
-    {SET(SetStencilOp(StencilOp(v), invert, invert)), {GL_STENCIL_FAIL, GL_STENCIL_BACK_FAIL}, kStencilOps,
+    {SET(SetStencilOp(StencilOp(v), invert, invert)),
+     {GL_STENCIL_FAIL, GL_STENCIL_BACK_FAIL},
+     kStencilOps,
      kBadStencilOp},
-    {SET(SetStencilOp(invert, StencilOp(v), invert)), {GL_STENCIL_PASS_DEPTH_FAIL, GL_STENCIL_BACK_PASS_DEPTH_FAIL},
-     kStencilOps, kBadStencilOp},
-    {SET(SetStencilOp(invert, invert, StencilOp(v))), {GL_STENCIL_PASS_DEPTH_PASS, GL_STENCIL_BACK_PASS_DEPTH_PASS},
-     kStencilOps, kBadStencilOp},
+    {SET(SetStencilOp(invert, StencilOp(v), invert)),
+     {GL_STENCIL_PASS_DEPTH_FAIL, GL_STENCIL_BACK_PASS_DEPTH_FAIL},
+     kStencilOps,
+     kBadStencilOp},
+    {SET(SetStencilOp(invert, invert, StencilOp(v))),
+     {GL_STENCIL_PASS_DEPTH_PASS, GL_STENCIL_BACK_PASS_DEPTH_PASS},
+     kStencilOps,
+     kBadStencilOp},
     {SET(SetBlendEquation(BlendEquation(v), maximum)), {GL_BLEND_EQUATION_RGB}, kEquations, kBadEquation},
     {SET(SetBlendEquation(maximum, BlendEquation(v))), {GL_BLEND_EQUATION_ALPHA}, kEquations, kBadEquation},
     {SET(SetBlendFunc(BlendFactor(v), srcColor, srcColor, srcColor)), {GL_BLEND_SRC_RGB}, kFactors, kBadFactor},
     {SET(SetBlendFunc(srcColor, BlendFactor(v), srcColor, srcColor)), {GL_BLEND_DST_RGB}, kFactors, kBadFactor},
     {SET(SetBlendFunc(srcColor, srcColor, BlendFactor(v), srcColor)), {GL_BLEND_SRC_ALPHA}, kFactors, kBadFactor},
     {SET(SetBlendFunc(srcColor, srcColor, srcColor, BlendFactor(v))), {GL_BLEND_DST_ALPHA}, kFactors, kBadFactor},
-    {SET(SetTriangleFillMode(FillMode(v))), {GL_POLYGON_MODE}, {GL_FILL, GL_LINE},  // front and back
+    {SET(SetTriangleFillMode(FillMode(v))),
+     {GL_POLYGON_MODE},
+     {GL_FILL, GL_LINE},  // front and back
      "GlContext::SetTriangleFillMode: invalid FillMode"},
 };
-const std::vector<GLenum> kWatched = {
-    GL_DEPTH_FUNC, GL_STENCIL_FUNC, GL_STENCIL_VALUE_MASK, GL_STENCIL_FAIL, GL_STENCIL_PASS_DEPTH_FAIL,
-    GL_STENCIL_PASS_DEPTH_PASS, GL_BLEND_EQUATION_RGB, GL_BLEND_EQUATION_ALPHA, GL_BLEND_SRC_RGB, GL_BLEND_DST_RGB,
-    GL_BLEND_SRC_ALPHA, GL_BLEND_DST_ALPHA, GL_POLYGON_MODE};
+const std::vector<GLenum> kWatched = {GL_DEPTH_FUNC,
+                                      GL_STENCIL_FUNC,
+                                      GL_STENCIL_VALUE_MASK,
+                                      GL_STENCIL_FAIL,
+                                      GL_STENCIL_PASS_DEPTH_FAIL,
+                                      GL_STENCIL_PASS_DEPTH_PASS,
+                                      GL_BLEND_EQUATION_RGB,
+                                      GL_BLEND_EQUATION_ALPHA,
+                                      GL_BLEND_SRC_RGB,
+                                      GL_BLEND_DST_RGB,
+                                      GL_BLEND_SRC_ALPHA,
+                                      GL_BLEND_DST_ALPHA,
+                                      GL_POLYGON_MODE};
 
 // A call, its result and message, and the GL state it leaves: `reads` then hold `values`.
-struct StateRow { const char* name; ResultCode (*call)(C); ResultCode result; const char* message;
-                  std::vector<GLenum> reads; std::vector<float> values; };
+struct StateRow {
+    const char* name;
+    ResultCode (*call)(C);
+    ResultCode result;
+    const char* message;
+    std::vector<GLenum> reads;
+    std::vector<float> values;
+};
 constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum;
 constexpr ResultCode kBadValue = ResultCode::InvalidValue;
-const std::vector<GLenum> kCaps = {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_BLEND, GL_CLIP_DISTANCE0,
-                                   GL_CLIP_DISTANCE2};
+const std::vector<GLenum> kCaps = {GL_SCISSOR_TEST, GL_DEPTH_TEST,     GL_STENCIL_TEST,
+                                   GL_BLEND,        GL_CLIP_DISTANCE0, GL_CLIP_DISTANCE2};
 const float kBlendColor[4] = {0.25f, 0.5f, 0.75f, 1.0f}, kOtherBlendColor[4] = {1.0f, 0.75f, 0.5f, 0.0f};
 const int32_t kFour[] = {4}, kFive[] = {5};  // GL starts at 3
 // In order on one context: each row starts from the state the rows above left.
 const StateRow kRoundTrips[] = {
     {CALL(SetViewPort(10, 20, 300, 400)), kOk, nullptr, {GL_VIEWPORT}, {10, 20, 300, 400}},
-    {CALL(SetViewPort(0, 0, -1, 10)), kBadValue, "GlContext::SetViewPort: GL_INVALID_VALUE", {GL_VIEWPORT},
+    {CALL(SetViewPort(0, 0, -1, 10)),
+     kBadValue,
+     "GlContext::SetViewPort: GL_INVALID_VALUE",
+     {GL_VIEWPORT},
      {10, 20, 300, 400}},
     {CALL(SetScissorRect(1, 2, 30, 40)), kOk, nullptr, {GL_SCISSOR_BOX}, {1, 2, 30, 40}},
-    {CALL(SetScissorRect(0, 0, 5, -1)), kBadValue, "GlContext::SetScissorRect: GL_INVALID_VALUE", {GL_SCISSOR_BOX},
+    {CALL(SetScissorRect(0, 0, 5, -1)),
+     kBadValue,
+     "GlContext::SetScissorRect: GL_INVALID_VALUE",
+     {GL_SCISSOR_BOX},
      {1, 2, 30, 40}},
     {CALL(EnableScissor(true)), kOk, nullptr, kCaps, {1, 0, 0, 0, 0, 0}},
     {CALL(EnableDepthTest(true)), kOk, nullptr, kCaps, {1, 1, 0, 0, 0, 0}},
@@ -98,26 +147,45 @@ const StateRow kRoundTrips[] = {
     {CALL(EnableBlend(false)), kOk, nullptr, kCaps, {0, 0, 0, 0, 0, 1}},
     {CALL(EnableClipDistance(2, false)), kOk, nullptr, kCaps, {0, 0, 0, 0, 0, 0}},
     // The index is GL's to refuse.
-    {CALL(EnableClipDistance(uint32_t(Get(GL_MAX_CLIP_DISTANCES)), true)), kBadEnum,
-     "GlContext::EnableClipDistance: GL_INVALID_ENUM", kCaps, {0, 0, 0, 0, 0, 0}},
+    {CALL(EnableClipDistance(uint32_t(Get(GL_MAX_CLIP_DISTANCES)), true)),
+     kBadEnum,
+     "GlContext::EnableClipDistance: GL_INVALID_ENUM",
+     kCaps,
+     {0, 0, 0, 0, 0, 0}},
     {CALL(SetDepthMask(false)), kOk, nullptr, {GL_DEPTH_WRITEMASK}, {0}},
     {CALL(SetDepthMask(true)), kOk, nullptr, {GL_DEPTH_WRITEMASK}, {1}},
     // Together the two masks tell every pair of channels apart.
     {CALL(SetColorMask(true, true, false, false)), kOk, nullptr, {GL_COLOR_WRITEMASK}, {1, 1, 0, 0}},
     {CALL(SetColorMask(true, false, true, false)), kOk, nullptr, {GL_COLOR_WRITEMASK}, {1, 0, 1, 0}},
-    {CALL(SetStencilFunc(CompareFunc::Equal, 5, 0x0F)), kOk, nullptr,
-     {GL_STENCIL_REF, GL_STENCIL_BACK_REF, GL_STENCIL_VALUE_MASK, GL_STENCIL_BACK_VALUE_MASK}, {5, 5, 15, 15}},
+    {CALL(SetStencilFunc(CompareFunc::Equal, 5, 0x0F)),
+     kOk,
+     nullptr,
+     {GL_STENCIL_REF, GL_STENCIL_BACK_REF, GL_STENCIL_VALUE_MASK, GL_STENCIL_BACK_VALUE_MASK},
+     {5, 5, 15, 15}},
     {CALL(SetBlendColor(kBlendColor)), kOk, nullptr, {GL_BLEND_COLOR}, {0.25f, 0.5f, 0.75f, 1.0f}},
-    {CALL(SetBlendColor(nullptr)), kBadValue, "GlContext::SetBlendFunc: null blend colour", {GL_BLEND_COLOR},
+    {CALL(SetBlendColor(nullptr)),
+     kBadValue,
+     "GlContext::SetBlendFunc: null blend colour",
+     {GL_BLEND_COLOR},
      {0.25f, 0.5f, 0.75f, 1.0f}},
     // An error that an unchecked call left is taken by the next check; the blend colour checks under
     // SetBlendFunc's name.
-    {"glEnable(0xFFFF), SetBlendColor", [](C c) { glEnable(0xFFFF); return c.SetBlendColor(kOtherBlendColor); },
-     kBadEnum, "GlContext::SetBlendFunc: GL_INVALID_ENUM", {GL_BLEND_COLOR}, {1.0f, 0.75f, 0.5f, 0.0f}},
+    {"glEnable(0xFFFF), SetBlendColor",
+     [](C c) {
+         glEnable(0xFFFF);
+         return c.SetBlendColor(kOtherBlendColor);
+     },
+     kBadEnum,
+     "GlContext::SetBlendFunc: GL_INVALID_ENUM",
+     {GL_BLEND_COLOR},
+     {1.0f, 0.75f, 0.5f, 0.0f}},
     {CALL(SetPatchParameter(PatchParameter::PatchVertices, kFour)), kOk, nullptr, {GL_PATCH_VERTICES}, {4}},
     {CALL(SetPatchParameter(PatchParameter(1), kFive)), kBadEnum, nullptr, {GL_PATCH_VERTICES}, {4}},  // no message
-    {CALL(SetPatchParameter(PatchParameter::PatchVertices, nullptr)), kBadValue,
-     "GlContext::SetPatchParameter: null values", {GL_PATCH_VERTICES}, {4}},
+    {CALL(SetPatchParameter(PatchParameter::PatchVertices, nullptr)),
+     kBadValue,
+     "GlContext::SetPatchParameter: null values",
+     {GL_PATCH_VERTICES},
+     {4}},
 };
 
 using RenderState = vindra_test::ContextTest;
@@ -175,7 +243,10 @@ TEST_F(RenderState, GettersReadGl) {
             SCOPED_TRACE(name + " with null output " + std::to_string(null));
             int32_t out[4] = {-1, -1, -1, -1}, *to[4] = {&out[0], &out[1], &out[2], &out[3]};
             std::vector<int32_t> expected = values;
-            if (null >= 0) { to[null] = nullptr; expected[null] = -1; }
+            if (null >= 0) {
+                to[null] = nullptr;
+                expected[null] = -1;
+            }
             EXPECT_EQ((*context.*get)(to[0], to[1], to[2], to[3]), null < 0 ? kOk : kBadValue);
             EXPECT_EQ(std::vector<int32_t>(out, out + 4), expected);
             ExpectMessages(null < 0 ? Messages{} : Messages{{kError, "GlContext::" + name + ": null output pointer"}});

@@ -23,7 +23,11 @@ using Bytes = std::vector<uint8_t>;
 const Bytes kBytes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 const char* const kNoMessages = "(no messages)\n";
 
-GLint Param(GLuint name, GLenum pname) { GLint value = -1; glGetNamedBufferParameteriv(name, pname, &value); return value; }
+GLint Param(GLuint name, GLenum pname) {
+    GLint value = -1;
+    glGetNamedBufferParameteriv(name, pname, &value);
+    return value;
+}
 using vindra_test::Get;
 Bytes Contents(GLuint name) {
     Bytes out(16);
@@ -31,7 +35,9 @@ Bytes Contents(GLuint name) {
     return out;
 }
 template <typename Gl, typename Buffer>
-GLuint Name(Buffer* buffer) { return static_cast<Gl*>(buffer)->GetName(); }
+GLuint Name(Buffer* buffer) {
+    return static_cast<Gl*>(buffer)->GetName();
+}
 
 class BufferTest : public vindra_test::GlTest {
 protected:
@@ -61,7 +67,12 @@ constexpr DriverQuirk kAmd = DriverQuirk::AmdWriteMappingStalls;
 
 TEST_F(BufferTest, StoragePathFollowsUsageDriverQuirkAndEntryPoint) {
     // storageEntry false: __glewBufferStorage cleared. storageFlags 0: mutable storage with usage hint `hint`.
-    struct Row { const char* name; BufferUsage usage; bool nvidia, storageEntry; GLint storageFlags, hint; };
+    struct Row {
+        const char* name;
+        BufferUsage usage;
+        bool nvidia, storageEntry;
+        GLint storageFlags, hint;
+    };
     const Row rows[] = {
         {"stream draw", BufferUsage::StreamDraw, false, true, 0x2C2, 0},
         {"stream read", BufferUsage::StreamRead, false, true, 0x2C1, 0},
@@ -113,7 +124,14 @@ TEST_F(BufferTest, SecondBufferDataOnPersistentStorage) {
 // are made to wrap around.
 TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
     const Bytes patch = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
-    struct Row { const char* name; BufferUsage usage; bool mapped; uint64_t offset, length; ResultCode result; std::string message; };
+    struct Row {
+        const char* name;
+        BufferUsage usage;
+        bool mapped;
+        uint64_t offset, length;
+        ResultCode result;
+        std::string message;
+    };
     const std::string outside = "GlBuffer::BufferSubData: ";
     const Row rows[] = {
         {"static draw", BufferUsage::StaticDraw, false, 5, 6, ResultCode::Success, ""},
@@ -153,13 +171,18 @@ TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
     ASSERT_EQ(uniform->BufferData(16, kBytes.data()), ResultCode::Success);
     EXPECT_EQ(uniform->BufferSubData(16, 0, patch.data()), ResultCode::Success);  // nothing, at the end
     EXPECT_EQ(uniform->BufferSubData(0x7fffffffffffffff, 8, patch.data()), ResultCode::InvalidValue);
-    EXPECT_EQ(Log(), "[4] GlUniformBuffer::BufferSubData: 8 bytes at offset 9223372036854775807 lie outside the "
-                     "buffer's 16 bytes\n");
+    EXPECT_EQ(Log(),
+              "[4] GlUniformBuffer::BufferSubData: 8 bytes at offset 9223372036854775807 lie outside the "
+              "buffer's 16 bytes\n");
     context->ReleaseUniformBuffer(&uniform);
 }
 
 TEST_F(BufferTest, MapAccessFollowsTheDriverOfTheLastBufferData) {
-    struct Row { bool amd; MapAccess access; GLint flags; };
+    struct Row {
+        bool amd;
+        MapAccess access;
+        GLint flags;
+    };
     const Row rows[] = {
         {false, MapAccess::Read, GL_MAP_READ_BIT},
         {false, MapAccess::Write, GL_MAP_WRITE_BIT},
@@ -225,7 +248,11 @@ TEST_F(BufferTest, UniformBufferDataAndBindingPoints) {
     std::memcpy(expected.data() + 12, patch.data(), patch.size());
     EXPECT_EQ(Contents(filledName), expected);
     EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
-    auto at = [](GLuint point) { GLint value = -1; glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value); return value; };
+    auto at = [](GLuint point) {
+        GLint value = -1;
+        glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value);
+        return value;
+    };
     EXPECT_EQ(context->BindUniformBuffer(filled, 0, 3), ResultCode::Success);
     EXPECT_EQ(context->BindUniformBuffer(empty, 0, 5), ResultCode::Success);
     EXPECT_EQ(at(3), GLint(filledName));
@@ -252,7 +279,8 @@ TEST_F(BufferTest, BindIndexBufferRecordsTypeAndBinds) {
     EXPECT_EQ(context->BindIndexBuffer(nullptr), ResultCode::Success);
     EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
     ASSERT_EQ(buffer->BufferData(16, kBytes.data(), BufferUsage::StaticDraw), ResultCode::Success);
-    for (auto [type, glType] : {std::pair{IndexType::UInt16, GL_UNSIGNED_SHORT}, std::pair{IndexType::UInt32, GL_UNSIGNED_INT}}) {
+    for (auto [type, glType] :
+         {std::pair{IndexType::UInt16, GL_UNSIGNED_SHORT}, std::pair{IndexType::UInt32, GL_UNSIGNED_INT}}) {
         EXPECT_EQ(buffer->SetIndexType(type), ResultCode::Success);
         EXPECT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
         EXPECT_EQ(gl->GetIndexGlType(), uint32_t(glType));
@@ -281,7 +309,12 @@ TEST_F(BufferTest, RefusalsChangeNothing) {
     ASSERT_EQ(allocatedUniform->BufferData(8, nullptr), ResultCode::Success);
     uint8_t byte = 1;
     ResultCode status = ResultCode::NotReady;
-    struct Case { const char* name; std::function<ResultCode()> call; ResultCode result; std::string message; };
+    struct Case {
+        const char* name;
+        std::function<ResultCode()> call;
+        ResultCode result;
+        std::string message;
+    };
     const Case cases[] = {
         {"sub-data before data", [&] { return vertex->BufferSubData(0, 1, &byte); }, ResultCode::InvalidOperation,
          "GlBuffer::BufferSubData: Buffer not initialized"},

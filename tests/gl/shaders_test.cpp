@@ -68,13 +68,29 @@ PFNGLGETPROGRAMINFOLOGPROC realProgramLog;
 PFNGLCREATEPROGRAMPROC realCreateProgram;
 
 GLuint GLAPIENTRY CreateShader(GLenum type) { return calls.createdShaders.emplace_back(realCreateShader(type)); }
-void GLAPIENTRY AttachShader(GLuint p, GLuint s) { calls.attachedShaders.push_back(s); realAttachShader(p, s); }
-void GLAPIENTRY UseProgram(GLuint p) { calls.usedPrograms.push_back(p); realUseProgram(p); }
-void GLAPIENTRY ShaderLog(GLuint s, GLsizei n, GLsizei* w, GLchar* t) { ++calls.shaderLogFetches; realShaderLog(s, n, w, t); }
-void GLAPIENTRY ProgramLog(GLuint p, GLsizei n, GLsizei* w, GLchar* t) { ++calls.programLogFetches; realProgramLog(p, n, w, t); }
+void GLAPIENTRY AttachShader(GLuint p, GLuint s) {
+    calls.attachedShaders.push_back(s);
+    realAttachShader(p, s);
+}
+void GLAPIENTRY UseProgram(GLuint p) {
+    calls.usedPrograms.push_back(p);
+    realUseProgram(p);
+}
+void GLAPIENTRY ShaderLog(GLuint s, GLsizei n, GLsizei* w, GLchar* t) {
+    ++calls.shaderLogFetches;
+    realShaderLog(s, n, w, t);
+}
+void GLAPIENTRY ProgramLog(GLuint p, GLsizei n, GLsizei* w, GLchar* t) {
+    ++calls.programLogFetches;
+    realProgramLog(p, n, w, t);
+}
 GLuint GLAPIENTRY CreateProgram() { return calls.createProgramFails ? 0 : realCreateProgram(); }
 
-GLint ProgramInt(GLuint program, GLenum pname) { GLint value = -1; glGetProgramiv(program, pname, &value); return value; }
+GLint ProgramInt(GLuint program, GLenum pname) {
+    GLint value = -1;
+    glGetProgramiv(program, pname, &value);
+    return value;
+}
 
 class ShaderTest : public vindra_test::GlTest {
 protected:
@@ -99,8 +115,12 @@ protected:
         __glewCreateProgram = realCreateProgram;
         GlTest::TearDown();
     }
-    GlShaderLibrary* Library() { return static_cast<GlShaderLibrary*>(libraries.emplace_back(context->CreateShaderLibrary())); }
-    GlShaderProgram* Program() { return static_cast<GlShaderProgram*>(programs.emplace_back(context->CreateShaderProgram())); }
+    GlShaderLibrary* Library() {
+        return static_cast<GlShaderLibrary*>(libraries.emplace_back(context->CreateShaderLibrary()));
+    }
+    GlShaderProgram* Program() {
+        return static_cast<GlShaderProgram*>(programs.emplace_back(context->CreateShaderProgram()));
+    }
     // A linked program of kVertex and kFragment.
     GlShaderProgram* Linked() {
         GlShaderProgram* program = Program();
@@ -269,7 +289,8 @@ TEST_F(ShaderUniformTest, UploadsAreTypedAndClampedToSizeAndCount) {
         const bool isInt = c.type == UniformType::Int || c.type == UniformType::IntAlias;
         // Exactly `size` bytes on the heap: a read past them is an ASan report.
         std::vector<uint8_t> data(c.size);
-        std::memcpy(data.data(), isInt ? static_cast<const void*>(ints.data()) : source.data(), std::min<size_t>(c.size, 128));
+        std::memcpy(data.data(), isInt ? static_cast<const void*>(ints.data()) : source.data(),
+                    std::min<size_t>(c.size, 128));
         EXPECT_EQ(program->SetUniformValue(index, data.data(), c.size), ResultCode::Success);
         GLint location = glGetUniformLocation(program->GetProgram(), c.element);
         ASSERT_GE(location, 0);
@@ -295,7 +316,8 @@ TEST_F(ShaderUniformTest, TableResolvesByNameAndUploadsLeaveTheCurrentProgramAsF
     ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
     const char* names[] = {"notActive", "f2", "f1", "i2"};
     for (size_t i = 0; i < 4; ++i)
-        EXPECT_EQ(program->GetUniforms().at(i).location, glGetUniformLocation(program->GetProgram(), names[i])) << names[i];
+        EXPECT_EQ(program->GetUniforms().at(i).location, glGetUniformLocation(program->GetProgram(), names[i]))
+            << names[i];
     const float value[4] = {2.5f, 0, 0, 0};
     for (GLuint current : {0u, other->GetProgram(), program->GetProgram()}) {
         SCOPED_TRACE(current);
@@ -330,7 +352,12 @@ TEST_F(ShaderUniformTest, TableResolvesByNameAndUploadsLeaveTheCurrentProgramAsF
 // Declarations whose uploads could never be bounded by the host's data are refused when declared.
 TEST_F(ShaderUniformTest, UnboundedDeclarationsAreRefused) {
     GlShaderProgram* program = Linked();
-    struct Case { const char* name; UniformType type; int32_t components; std::string message; };
+    struct Case {
+        const char* name;
+        UniformType type;
+        int32_t components;
+        std::string message;
+    };
     const Case cases[] = {
         {"m4", UniformType::Mat4, 0, "matrix uniform \"m4\" declared with 0 components (1 or more)"},
         {"m2", UniformType::Mat2, -3, "matrix uniform \"m2\" declared with -3 components (1 or more)"},

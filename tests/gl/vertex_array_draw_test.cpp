@@ -31,10 +31,13 @@ using Rgba = std::array<uint8_t, 4>;
 using Halves = std::array<Rgba, 2>;  // pixels (16, 32) and (48, 32)
 constexpr Rgba kBlack = {0, 0, 0, 255}, kRed = {255, 0, 0, 255}, kGreen = {0, 255, 0, 255}, kBlue = {0, 0, 255, 255};
 
-struct Vertex { float x, y; uint8_t rgba[4]; };
+struct Vertex {
+    float x, y;
+    uint8_t rgba[4];
+};
 Vertex At(float x, float y, const Rgba& c) { return Vertex{x, y, {c[0], c[1], c[2], c[3]}}; }
 // Triangle strips: left half red (vertices 0-3), right half green (4-7).
-const std::vector<Vertex> kHalves = {At(-1, -1, kRed),  At(0, -1, kRed),  At(-1, 1, kRed),  At(0, 1, kRed),
+const std::vector<Vertex> kHalves = {At(-1, -1, kRed),  At(0, -1, kRed),   At(-1, 1, kRed),  At(0, 1, kRed),
                                      At(0, -1, kGreen), At(1, -1, kGreen), At(0, 1, kGreen), At(1, 1, kGreen)};
 
 // Position at `position`; with `colored`, a normalised byte colour at location 1.
@@ -50,18 +53,21 @@ VertexLayout ConstantLayout(int32_t location, int32_t components) {
     return layout;
 }
 
-const char* const kVertexShader = "#version 450 core\nlayout(location = 0) in vec2 position;\n"
+const char* const kVertexShader =
+    "#version 450 core\nlayout(location = 0) in vec2 position;\n"
     "layout(location = 1) in vec4 color;\nout vec4 vertexColor;\n"
     "void main() { gl_Position = vec4(position, 0.0, 1.0); vertexColor = color; }\n";
 // Slow on purpose, so that a fence placed behind it is still ahead of the GPU when first polled.
-const char* const kFragmentShader = "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\n"
+const char* const kFragmentShader =
+    "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\n"
     "out vec4 fragColor;\nvoid main() {\n  float value = gl_FragCoord.x;\n"
     "  for (int i = 0; i < iterations; ++i) value = fract(sin(value) * 43758.5453 + 0.1);\n"
     "  fragColor = vec4(vertexColor.rgb, value != -1.0 ? 1.0 : 0.0);\n}\n";
 
 GLuint Link() {
     GLuint program = glCreateProgram();
-    for (auto [stage, source] : {std::pair{GL_VERTEX_SHADER, kVertexShader}, std::pair{GL_FRAGMENT_SHADER, kFragmentShader}}) {
+    for (auto [stage, source] :
+         {std::pair{GL_VERTEX_SHADER, kVertexShader}, std::pair{GL_FRAGMENT_SHADER, kFragmentShader}}) {
         GLuint shader = glCreateShader(stage);
         glShaderSource(shader, 1, &source, nullptr);
         glCompileShader(shader);
@@ -72,7 +78,11 @@ GLuint Link() {
     return program;
 }
 
-GLint Attribute(GLuint location, GLenum name) { GLint value = -1; glGetVertexAttribiv(location, name, &value); return value; }
+GLint Attribute(GLuint location, GLenum name) {
+    GLint value = -1;
+    glGetVertexAttribiv(location, name, &value);
+    return value;
+}
 GLint Enabled(GLuint location) { return Attribute(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED); }
 uintptr_t AttributeOffset(GLuint location) {
     void* pointer = nullptr;
@@ -185,14 +195,30 @@ using FenceTest = RenderFixture;
 // --- Clear and draws -------------------------------------------------------------------------------
 
 TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
-    auto depth = [] { float value = -1; glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value); return value; };
-    auto stencil = [] { uint8_t value = 0; glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &value); return value; };
+    auto depth = [] {
+        float value = -1;
+        glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value);
+        return value;
+    };
+    auto stencil = [] {
+        uint8_t value = 0;
+        glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &value);
+        return value;
+    };
     const float color[4] = {0.25f, 0.5f, 0.75f, 1.0f}, red[4] = {1, 0, 0, 1};
     const Rgba mixed = {64, 128, 191, 255};
-    struct Case { uint32_t flags; Rgba pixel; float depth; uint8_t stencil; };
+    struct Case {
+        uint32_t flags;
+        Rgba pixel;
+        float depth;
+        uint8_t stencil;
+    };
     // Each case starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
-    const Case cases[] = {{ClearColorBuffer, mixed, 1.0f, 0}, {ClearDepthBuffer, kRed, 0.25f, 0},
-                          {ClearStencilBuffer, kRed, 1.0f, 0x5a}, {7, mixed, 0.25f, 0x5a}, {8, kRed, 1.0f, 0}};
+    const Case cases[] = {{ClearColorBuffer, mixed, 1.0f, 0},
+                          {ClearDepthBuffer, kRed, 0.25f, 0},
+                          {ClearStencilBuffer, kRed, 1.0f, 0x5a},
+                          {7, mixed, 0.25f, 0x5a},
+                          {8, kRed, 1.0f, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE("flags " + std::to_string(c.flags));
         ASSERT_EQ(context->Clear(7, red, 1.0, 0), ResultCode::Success);
@@ -213,12 +239,17 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
 TEST_F(DrawTest, EachPrimitiveTypeDrawsItsGlMode) {
     // Corners at the centres of pixels (8, 8), (56, 8), (8, 56), (56, 56); one probe tells each mode.
     const float l = 8.5f / 32 - 1, h = 56.5f / 32 - 1;
-    VertexBuffer* buffer = MakeVertexBuffer(Layout(), {At(l, l, kBlue), At(h, l, kBlue), At(l, h, kBlue), At(h, h, kBlue)});
+    VertexBuffer* buffer =
+        MakeVertexBuffer(Layout(), {At(l, l, kBlue), At(h, l, kBlue), At(l, h, kBlue), At(h, h, kBlue)});
     ASSERT_EQ(context->BindVertexArray(MakeArray(buffer)), ResultCode::Success);
-    struct Case { PrimitiveType type; int count, x, y; bool drawn; };
-    const Case cases[] = {{PrimitiveType::Points, 4, 56, 56, true}, {PrimitiveType::Points, 4, 32, 8, false},
-                          {PrimitiveType::Lines, 4, 32, 8, true},   {PrimitiveType::Lines, 4, 40, 24, false},
-                          {PrimitiveType::LineStrip, 4, 40, 24, true}, {PrimitiveType::Triangles, 3, 48, 48, false},
+    struct Case {
+        PrimitiveType type;
+        int count, x, y;
+        bool drawn;
+    };
+    const Case cases[] = {{PrimitiveType::Points, 4, 56, 56, true},       {PrimitiveType::Points, 4, 32, 8, false},
+                          {PrimitiveType::Lines, 4, 32, 8, true},         {PrimitiveType::Lines, 4, 40, 24, false},
+                          {PrimitiveType::LineStrip, 4, 40, 24, true},    {PrimitiveType::Triangles, 3, 48, 48, false},
                           {PrimitiveType::TriangleStrip, 4, 48, 48, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE("PrimitiveType " + std::to_string(int(c.type)));
@@ -239,12 +270,19 @@ TEST_F(DrawTest, DrawsUseIndexTypeByteOffsetAndBaseVertex) {
     // The quad's indices follow six that would draw garbage (vertex 9 does not exist).
     const std::vector<uint16_t> shortIndices = {9, 9, 9, 9, 9, 9, 0, 1, 2, 2, 1, 3};
     IndexBuffer* shorts = MakeIndexBuffer(IndexType::UInt16, shortIndices);
-    IndexBuffer* ints = MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>(shortIndices.begin(), shortIndices.end()));
-    struct Case { IndexBuffer* buffer; uint64_t byteOffset; int32_t base; Halves pixels; };
+    IndexBuffer* ints =
+        MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>(shortIndices.begin(), shortIndices.end()));
+    struct Case {
+        IndexBuffer* buffer;
+        uint64_t byteOffset;
+        int32_t base;
+        Halves pixels;
+    };
     for (const Case& c : {Case{shorts, 12, 0, {kRed, kBlack}}, Case{ints, 24, 4, {kBlack, kGreen}}}) {
         ClearBlack(context.get());
         ASSERT_EQ(context->BindIndexBuffer(c.buffer), ResultCode::Success);
-        EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, c.byteOffset, c.base), ResultCode::Success);
+        EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, c.byteOffset, c.base),
+                  ResultCode::Success);
         EXPECT_EQ(Read(), c.pixels);
     }
     ExpectMessages({});
@@ -258,16 +296,32 @@ struct IndexLossCase {
     void (*step)(Context* context, IndexBuffer* indices, VertexArray* other, VertexArray* same);
 };
 const IndexLossCase kIndexLossCases[] = {
-    {"BufferSubData", true, [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) { uint16_t v = 3; i->BufferSubData(10, 2, &v); }},
-    {"BufferData", true, [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) {
-         const uint16_t v[6] = {0, 1, 2, 2, 1, 3}; i->BufferData(sizeof v, v, BufferUsage::StaticDraw); }},
-    {"refused BufferSubData", false, [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) { i->BufferSubData(1000, 2, &i); }},
-    {"BindIndexBuffer(null)", true, [](Context* c, IndexBuffer*, VertexArray*, VertexArray*) { c->BindIndexBuffer(nullptr); }},
-    {"another vertex array", true, [](Context* c, IndexBuffer*, VertexArray* other, VertexArray*) { c->BindVertexArray(other); }},
-    {"the same vertex array again", false, [](Context* c, IndexBuffer*, VertexArray* other, VertexArray* same) {
-         c->BindVertexArray(other); c->BindVertexArray(same); }},
-    {"unbind and bind again", false, [](Context* c, IndexBuffer*, VertexArray*, VertexArray* same) {
-         c->BindVertexArray(nullptr); c->BindVertexArray(same); }},
+    {"BufferSubData", true,
+     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) {
+         uint16_t v = 3;
+         i->BufferSubData(10, 2, &v);
+     }},
+    {"BufferData", true,
+     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) {
+         const uint16_t v[6] = {0, 1, 2, 2, 1, 3};
+         i->BufferData(sizeof v, v, BufferUsage::StaticDraw);
+     }},
+    {"refused BufferSubData", false,
+     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) { i->BufferSubData(1000, 2, &i); }},
+    {"BindIndexBuffer(null)", true,
+     [](Context* c, IndexBuffer*, VertexArray*, VertexArray*) { c->BindIndexBuffer(nullptr); }},
+    {"another vertex array", true,
+     [](Context* c, IndexBuffer*, VertexArray* other, VertexArray*) { c->BindVertexArray(other); }},
+    {"the same vertex array again", false,
+     [](Context* c, IndexBuffer*, VertexArray* other, VertexArray* same) {
+         c->BindVertexArray(other);
+         c->BindVertexArray(same);
+     }},
+    {"unbind and bind again", false,
+     [](Context* c, IndexBuffer*, VertexArray*, VertexArray* same) {
+         c->BindVertexArray(nullptr);
+         c->BindVertexArray(same);
+     }},
 };
 
 TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAgain) {
@@ -284,9 +338,10 @@ TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAga
         ClearBlack(context.get());
         if (c.lost) {
             EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidOperation);
-            ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: no index buffer in the bound vertex array "
-                                     "(binding a vertex array or updating the index buffer's data takes it out): bind "
-                                     "the index buffer again"}});
+            ExpectMessages({{kError,
+                             "GlContext::DrawIndexedPrimitives: no index buffer in the bound vertex array "
+                             "(binding a vertex array or updating the index buffer's data takes it out): bind "
+                             "the index buffer again"}});
             ASSERT_EQ(context->BindIndexBuffer(indices), ResultCode::Success);
         }
         EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::Success);
@@ -304,7 +359,12 @@ TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
     VertexBuffer* unlisted = MakeVertexBuffer(Layout());
     const float data[4] = {1, 2, 3, 4};
     VertexLayout constant{};
-    struct Case { const char* name; std::function<ResultCode()> call; ResultCode result; std::string message; };
+    struct Case {
+        const char* name;
+        std::function<ResultCode()> call;
+        ResultCode result;
+        std::string message;
+    };
     const std::string range = "GlVertexArray::UpdateConstantData: range outside the constant data";
     const Case cases[] = {
         {"primitive type 6", [&] { return context->DrawPrimitives(PrimitiveType(6), 0, 4); }, ResultCode::InvalidEnum,
@@ -317,16 +377,18 @@ TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
          "GlVertexArray::RemoveVertexBuffer: null buffer"},
         {"remove unlisted", [&] { return array->RemoveVertexBuffer(unlisted); }, ResultCode::InvalidValue,
          "GlVertexArray::RemoveVertexBuffer: buffer not listed"},
-        {"update without block", [&] { return array->UpdateConstantData(0, 4, data); }, ResultCode::InvalidValue, range},
+        {"update without block", [&] { return array->UpdateConstantData(0, 4, data); }, ResultCode::InvalidValue,
+         range},
         {"null layout", [&] { return array->SetConstantData(nullptr, 4, data); }, ResultCode::InvalidValue,
          "GlVertexArray::SetConstantData: null layout"},
         {"12-byte block", [&] { return array->SetConstantData(&constant, 12, data); }, ResultCode::Success, ""},
         {"update past the end", [&] { return array->UpdateConstantData(8, 8, data); }, ResultCode::InvalidValue, range},
-        {"update that wraps", [&] { return array->UpdateConstantData(SIZE_MAX, 2, data); }, ResultCode::InvalidValue, range},
+        {"update that wraps", [&] { return array->UpdateConstantData(SIZE_MAX, 2, data); }, ResultCode::InvalidValue,
+         range},
         {"update null data", [&] { return array->UpdateConstantData(4, 4, nullptr); }, ResultCode::InvalidValue,
          "GlVertexArray::UpdateConstantData: null data"},
-        {"release null address", [&] { return ResultCode(context->ReleaseVertexArray(nullptr)); }, ResultCode::InvalidValue,
-         "GlContext::ReleaseVertexArray: null address"},
+        {"release null address", [&] { return ResultCode(context->ReleaseVertexArray(nullptr)); },
+         ResultCode::InvalidValue, "GlContext::ReleaseVertexArray: null address"},
         {"release null fence address", [&] { return ResultCode(context->ReleaseFenceSync(nullptr)); },
          ResultCode::InvalidValue, "GlContext::ReleaseFenceSync: null address"},
     };
@@ -356,11 +418,17 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(vao));
     EXPECT_NE(vao, Gl(context.get())->GetOwnVao());
     const GLint name = GLint(static_cast<GlVertexBuffer*>(buffer)->GetName());
-    struct Expected { GLuint location; GLint size, type, normalized; uintptr_t offset; };
-    for (const Expected& e : {Expected{0, 3, GL_FLOAT, GL_FALSE, 100}, Expected{3, 2, GL_UNSIGNED_SHORT, GL_TRUE, 112}}) {
+    struct Expected {
+        GLuint location;
+        GLint size, type, normalized;
+        uintptr_t offset;
+    };
+    for (const Expected& e :
+         {Expected{0, 3, GL_FLOAT, GL_FALSE, 100}, Expected{3, 2, GL_UNSIGNED_SHORT, GL_TRUE, 112}}) {
         Flags got;
-        for (GLenum pname : {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE, GL_VERTEX_ATTRIB_ARRAY_TYPE,
-                             GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING})
+        for (GLenum pname :
+             {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE, GL_VERTEX_ATTRIB_ARRAY_TYPE,
+              GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING})
             got.push_back(Attribute(e.location, pname));
         EXPECT_EQ(got, (Flags{GL_TRUE, e.size, e.type, e.normalized, 20, name})) << e.location;
         EXPECT_EQ(AttributeOffset(e.location), e.offset);
@@ -395,10 +463,22 @@ struct EmptyingCase {
     void (*empty)(Context* context, VertexArray* bound, VertexArray* idle, VertexBuffer** extra);
 };
 const EmptyingCase kEmptyingCases[] = {
-    {"SetVertexBuffer(null)", true, {GL_TRUE, GL_TRUE}, [](Context*, VertexArray* b, VertexArray*, VertexBuffer**) { b->SetVertexBuffer(nullptr, 2, 0); }},
-    {"RemoveVertexBuffer", true, {GL_TRUE, GL_TRUE}, [](Context*, VertexArray* b, VertexArray*, VertexBuffer** e) { b->RemoveVertexBuffer(*e); }},
-    {"ClearVertexBuffers of another array", false, {GL_FALSE, GL_FALSE}, [](Context*, VertexArray*, VertexArray* i, VertexBuffer**) { i->ClearVertexBuffers(); }},
-    {"release of a buffer both list", true, {GL_TRUE, GL_FALSE}, [](Context* c, VertexArray*, VertexArray*, VertexBuffer** e) { c->ReleaseVertexBuffer(e); }},
+    {"SetVertexBuffer(null)",
+     true,
+     {GL_TRUE, GL_TRUE},
+     [](Context*, VertexArray* b, VertexArray*, VertexBuffer**) { b->SetVertexBuffer(nullptr, 2, 0); }},
+    {"RemoveVertexBuffer",
+     true,
+     {GL_TRUE, GL_TRUE},
+     [](Context*, VertexArray* b, VertexArray*, VertexBuffer** e) { b->RemoveVertexBuffer(*e); }},
+    {"ClearVertexBuffers of another array",
+     false,
+     {GL_FALSE, GL_FALSE},
+     [](Context*, VertexArray*, VertexArray* i, VertexBuffer**) { i->ClearVertexBuffers(); }},
+    {"release of a buffer both list",
+     true,
+     {GL_TRUE, GL_FALSE},
+     [](Context* c, VertexArray*, VertexArray*, VertexBuffer** e) { c->ReleaseVertexBuffer(e); }},
 };
 
 TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
@@ -472,13 +552,24 @@ TEST_F(VertexArrayTest, ConstantColourFeedsTheDrawAndUpdatesWhileBound) {
 TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
     // None of these is 0, 1 or 9, so a component that was not sent cannot pass for one that was.
     const float data[8] = {0.5f, 0.25f, 0.125f, 0.75f, 0.5f, 0.25f, 0.125f, 0.75f};
-    struct Case { VertexAttributeType type; int32_t components; uint64_t offset; int32_t count; std::string message; };
+    struct Case {
+        VertexAttributeType type;
+        int32_t components;
+        uint64_t offset;
+        int32_t count;
+        std::string message;
+    };
     const auto f32 = VertexAttributeType::Float32;
     const Case cases[] = {
-        {f32, 1, 16, 2, ""}, {f32, 2, 16, 2, ""}, {f32, 3, 16, 2, ""}, {f32, 4, 16, 2, ""},
+        {f32, 1, 16, 2, ""},
+        {f32, 2, 16, 2, ""},
+        {f32, 3, 16, 2, ""},
+        {f32, 4, 16, 2, ""},
         {VertexAttributeType::Int32, 4, 0, 2, "constant attribute 1 has type 4; only Float32 is supported"},
-        {f32, 0, 0, 2, "constant attribute 1 has 0 components"}, {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
-        {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"}, {f32, 1, 0, 9, "invalid attributeCount 9"},
+        {f32, 0, 0, 2, "constant attribute 1 has 0 components"},
+        {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
+        {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"},
+        {f32, 1, 0, 9, "invalid attributeCount 9"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.components) + " components " + c.message);
@@ -491,7 +582,8 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
         glVertexAttrib4f(2, 9, 9, 9, 9);
         glVertexAttrib4f(3, 9, 9, 9, 9);
         const ResultCode result = c.message.empty() ? ResultCode::Success
-                                  : c.type != f32   ? ResultCode::NotSupported : ResultCode::InvalidValue;
+                                  : c.type != f32   ? ResultCode::NotSupported
+                                                    : ResultCode::InvalidValue;
         EXPECT_EQ(context->BindVertexArray(array), result);
         if (!c.message.empty()) ExpectMessages({{kError, "GlVertexArray::SetConstantValues: " + c.message}});
         EXPECT_EQ(CurrentAttribute(2)[0], c.count <= 8 ? 0.5f : 9.0f);  // records ahead of a bad one are sent
@@ -536,7 +628,10 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
 
 // Every order of releases leaves no record of freed memory (ASan watches): an array released through
 // one context while bound on the other, and arrays that outlive their owner.
-struct ReleaseOrderCase { const char* name; bool releaseThroughOwner, boundOnOwner, boundOnShared; };
+struct ReleaseOrderCase {
+    const char* name;
+    bool releaseThroughOwner, boundOnOwner, boundOnShared;
+};
 const ReleaseOrderCase kReleaseOrders[] = {
     {"released by its owner while bound on the shared context", true, false, true},
     {"released by the shared context while bound on its owner", false, true, false},

@@ -16,8 +16,8 @@
 // errors first and then asks the driver. (Windows imports glGetError from opengl32.dll, which
 // cannot be replaced this way: the scripted rows are Linux-only.)
 #if !defined(_WIN32)
-#  include <dlfcn.h>
-#  define VINDRA_SCRIPTED_GL_ERRORS 1
+#include <dlfcn.h>
+#define VINDRA_SCRIPTED_GL_ERRORS 1
 namespace {
 std::deque<GLenum> scriptedErrors;
 }
@@ -42,7 +42,7 @@ using vindra::ResultCode;
 // Each level reaches tamrik's function of that level; unknown ones are shown as warnings rather than lost.
 TEST(LogMessage, EachLevelReachesItsFunction) {
     MessageCapture capture;
-    const std::pair<int, int> levels[] = {{0, kContinuation}, {1, kDebug}, {2, kInfo}, {3, kWarning},
+    const std::pair<int, int> levels[] = {{0, kContinuation}, {1, kDebug},   {2, kInfo},    {3, kWarning},
                                           {4, kError},        {5, kWarning}, {-1, kWarning}};
     std::vector<Message> expected;
     for (auto [level, reached] : levels) {
@@ -57,22 +57,39 @@ TEST(LogMessage, EachLevelReachesItsFunction) {
 }
 
 // Scripted errors come before the one that the raw GL calls of `raise` leave pending.
-struct DrainRow { const char* name; std::deque<GLenum> scripted; void (*raise)(); ResultCode result;
-                  std::vector<Message> messages; };
+struct DrainRow {
+    const char* name;
+    std::deque<GLenum> scripted;
+    void (*raise)();
+    ResultCode result;
+    std::vector<Message> messages;
+};
 const DrainRow kDrains[] = {
     {"nothing pending", {}, [] {}, ResultCode::Success, {}},
     {"invalid enum", {}, [] { glEnable(0xFFFF); }, ResultCode::InvalidEnum, {{kError, "Test: GL_INVALID_ENUM"}}},
-    {"invalid value", {}, [] { glViewport(0, 0, -1, -1); }, ResultCode::InvalidValue,
+    {"invalid value",
+     {},
+     [] { glViewport(0, 0, -1, -1); },
+     ResultCode::InvalidValue,
      {{kError, "Test: GL_INVALID_VALUE"}}},
-    {"invalid operation", {}, [] { glEndQuery(GL_SAMPLES_PASSED); }, ResultCode::InvalidOperation,
+    {"invalid operation",
+     {},
+     [] { glEndQuery(GL_SAMPLES_PASSED); },
+     ResultCode::InvalidOperation,
      {{kError, "Test: GL_INVALID_OPERATION"}}},
     // Any other error shows its value in four columns. (The default context has the compatibility profile.)
     {"stack underflow", {}, [] { glPopMatrix(); }, ResultCode::Failed, {{kError, "Test: GL error ( 504)"}}},
 #if defined(VINDRA_SCRIPTED_GL_ERRORS)
     // Every pending error is reported in GL's order and the last one answers.
-    {"three pending", {GL_INVALID_VALUE, GL_OUT_OF_MEMORY}, [] { glEnable(0xFFFF); }, ResultCode::InvalidEnum,
+    {"three pending",
+     {GL_INVALID_VALUE, GL_OUT_OF_MEMORY},
+     [] { glEnable(0xFFFF); },
+     ResultCode::InvalidEnum,
      {{kError, "Test: GL_INVALID_VALUE"}, {kError, "Test: GL_OUT_OF_MEMORY"}, {kError, "Test: GL_INVALID_ENUM"}}},
-    {"out of memory last", {GL_INVALID_VALUE, GL_OUT_OF_MEMORY}, [] {}, ResultCode::OutOfMemory,
+    {"out of memory last",
+     {GL_INVALID_VALUE, GL_OUT_OF_MEMORY},
+     [] {},
+     ResultCode::OutOfMemory,
      {{kError, "Test: GL_INVALID_VALUE"}, {kError, "Test: GL_OUT_OF_MEMORY"}}},
     {"stack overflow", {GL_STACK_OVERFLOW}, [] {}, ResultCode::Failed, {{kError, "Test: GL error ( 503)"}}},
 #endif

@@ -62,10 +62,10 @@ std::vector<std::string> attempts;
 // layer repeats without the swap method (the driver has none of the method asked for) counts once.
 GLXFBConfig* RecordingChooser(Display* display, int screen, const int* list, int* count) {
     if (!GLXEW_OML_swap_method || Attribute(list, GLX_SWAP_METHOD_OML) != 0)
-        attempts.push_back(AttemptText(
-            Attribute(list, GLX_RED_SIZE), Attribute(list, GLX_GREEN_SIZE), Attribute(list, GLX_BLUE_SIZE),
-            Attribute(list, GLX_ALPHA_SIZE), Attribute(list, GLX_RENDER_TYPE) == GLX_RGBA_FLOAT_BIT_ARB,
-            Attribute(list, GLX_SAMPLE_BUFFERS) == 1 ? Attribute(list, GLX_SAMPLES) : 0));
+        attempts.push_back(AttemptText(Attribute(list, GLX_RED_SIZE), Attribute(list, GLX_GREEN_SIZE),
+                                       Attribute(list, GLX_BLUE_SIZE), Attribute(list, GLX_ALPHA_SIZE),
+                                       Attribute(list, GLX_RENDER_TYPE) == GLX_RGBA_FLOAT_BIT_ARB,
+                                       Attribute(list, GLX_SAMPLE_BUFFERS) == 1 ? Attribute(list, GLX_SAMPLES) : 0));
     *count = 0;
     return Attribute(list, GLX_RED_SIZE) == 0 ? realChooser(display, screen, list, count) : nullptr;
 }

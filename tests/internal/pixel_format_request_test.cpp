@@ -17,11 +17,26 @@ struct ChainCase {
 const ChainCase kChainCases[] = {
     {"PlainAtOnce", false, false, false, 0, {"8/8/8/8"}, {}},
     {"PlainThenNoColour", false, false, false, 1, {"8/8/8/8", "none"}, {{3, "API failed to find 8-bit pixel format"}}},
-    {"DeepColourThenTenBits", false, false, true, 1, {"16/16/16/16", "10/10/10/2"},
+    {"DeepColourThenTenBits",
+     false,
+     false,
+     true,
+     1,
+     {"16/16/16/16", "10/10/10/2"},
      {{3, "API failed to find 16-bit pixel format"}}},
-    {"FloatThenEightBits", false, true, false, 1, {"16/16/16/16 float", "8/8/8/8"},
+    {"FloatThenEightBits",
+     false,
+     true,
+     false,
+     1,
+     {"16/16/16/16 float", "8/8/8/8"},
      {{3, "API failed to find 16-bit float pixel format"}}},
-    {"SamplesGoFirst", true, false, false, 1, {"8/8/8/8 x8", "8/8/8/8"},
+    {"SamplesGoFirst",
+     true,
+     false,
+     false,
+     1,
+     {"8/8/8/8 x8", "8/8/8/8"},
      {{3, "API failed to find pixel format with multi sampling"}}},
     {"EverythingRefused", true, true, true, 6, kEveryAttempt, EveryDropWarning("API")},
 };
@@ -37,7 +52,8 @@ TEST(PixelFormatRequestTest, AttemptsAndWarningsUntilOneIsAccepted) {
         vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
         std::vector<std::string> attempts;
         bool left = true;  // a request is left to drop
-        for (; left && attempts.size() <= row.accepted; left = attempts.size() > row.accepted || request.DropOne("API")) {
+        for (; left && attempts.size() <= row.accepted;
+             left = attempts.size() > row.accepted || request.DropOne("API")) {
             vindra::ColourBits colour = request.Colour();
             attempts.push_back(AttemptText(colour.red, colour.green, colour.blue, colour.alpha, colour.floatingPoint,
                                            request.Samples()));

@@ -151,7 +151,8 @@ TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
             if (before == Before::Nothing) library->ClearCurrent();
             if (before == Before::HostContext) host.MakeCurrent();
             if (before == Before::Target) target->MakeCurrent();
-            bool gone = row.after == After::Nothing || (row.after == After::NothingIfTargetWas && before == Before::Target);
+            bool gone =
+                row.after == After::Nothing || (row.after == After::NothingIfTargetWas && before == Before::Target);
             const void* native = gone ? nullptr : NativeCurrentContext();
             Context* current = gone ? nullptr : currentContext;
             row.run(target);
@@ -170,8 +171,8 @@ TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
 // each window is presented once, as the failures show once the windows are gone.
 struct SwapCase {
     const char* name;
-    bool selfClient;  // A's client is A, else B
-    bool cycle;       // B's client is A
+    bool selfClient;                   // A's client is A, else B
+    bool cycle;                        // B's client is A
     std::vector<int> bGone, bothGone;  // failed swaps and failed clients of A->SwapBuffers(true)
 };
 const SwapCase kSwapCases[] = {

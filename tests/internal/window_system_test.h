@@ -40,8 +40,8 @@ private:
 
 // What one pixel-format attempt asks for: "16/16/16/16 float x8", "10/10/10/2", "none".
 inline std::string AttemptText(int red, int green, int blue, int alpha, bool floatingPoint, int samples) {
-    std::string colour = std::to_string(red) + "/" + std::to_string(green) + "/" + std::to_string(blue) + "/" +
-                         std::to_string(alpha);
+    std::string colour =
+        std::to_string(red) + "/" + std::to_string(green) + "/" + std::to_string(blue) + "/" + std::to_string(alpha);
     return (red == 0 ? "none" : colour) + (floatingPoint ? " float" : "") +
            (samples != 0 ? " x" + std::to_string(samples) : "");
 }
@@ -49,7 +49,7 @@ inline std::string AttemptText(int red, int green, int blue, int alpha, bool flo
 // The attempts of a request for everything (multisample, float, deep colour) until the plain one, and
 // the warnings "<api> failed to find ..." as the requests are dropped on the way.
 inline const std::vector<std::string> kEveryAttempt = {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16",
-                                                       "10/10/10/2", "8/8/8/8", "none"};
+                                                       "10/10/10/2",           "8/8/8/8",           "none"};
 inline std::vector<Message> EveryDropWarning(const std::string& api) {
     std::vector<Message> warnings;
     for (const char* format : {"pixel format with multi sampling", "16-bit float pixel format", "16-bit pixel format",

@@ -42,8 +42,8 @@ std::string Describe(const std::vector<Message>& messages);  // one "[level] tex
 
 // Takes the messages captured so far and expects exactly `expected`, in order; a failure names the caller's
 // line and lists both.
-void ExpectMessages(MessageCapture& capture, const std::vector<Message>& expected,
-                    const char* file = __builtin_FILE(), int line = __builtin_LINE());
+void ExpectMessages(MessageCapture& capture, const std::vector<Message>& expected, const char* file = __builtin_FILE(),
+                    int line = __builtin_LINE());
 
 }  // namespace vindra_test
 

@@ -86,8 +86,8 @@ unsigned long TestWindow::Pixel(int x, int y) const {
 TestWindow::TestWindow(int width, int height) {
     int x = 0, y = 0;
     NextPlace(&x, &y);
-    window = CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr,
-                             nullptr, GetModuleHandleW(nullptr), nullptr);
+    window = CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
 }
 
 TestWindow::~TestWindow() { Destroy(); }

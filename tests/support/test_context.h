@@ -3,12 +3,12 @@
 #define VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
 
 #if defined(_WIN32)
-#  include <windows.h>
+#include <windows.h>
 #else
-#  include <X11/Xlib.h>
-#  include <X11/Xutil.h>
-#  undef Success
-#  undef Always
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#undef Success
+#undef Always
 #endif
 
 #include <memory>

@@ -9,13 +9,13 @@
 #include <stdarg.h>
 
 #if defined(_WIN32)
-#  if defined(TAMRIK_BUILDING_LIBRARY)
-#    define TAMRIK_API __declspec(dllexport)
-#  else
-#    define TAMRIK_API __declspec(dllimport)
-#  endif
+#if defined(TAMRIK_BUILDING_LIBRARY)
+#define TAMRIK_API __declspec(dllexport)
 #else
-#  define TAMRIK_API __attribute__((visibility("default")))
+#define TAMRIK_API __declspec(dllimport)
+#endif
+#else
+#define TAMRIK_API __attribute__((visibility("default")))
 #endif
 
 #ifdef __cplusplus
