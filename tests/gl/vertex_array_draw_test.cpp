@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "core/current_context.h"
@@ -19,26 +18,25 @@
 #include "gl/gl_vertex_buffer.h"
 
 using namespace vindra;
+using vindra_test::Get;
+using vindra_test::kError;
 using vindra_test::Message;
 
 namespace {
 
-using vindra_test::Get;
-using vindra_test::kError;
-constexpr int kSize = 64;  // side of the render target, pixels
-
 using Rgba = std::array<uint8_t, 4>;
-using Halves = std::array<Rgba, 2>;  // pixels (16, 32) and (48, 32)
+using Halves = std::array<Rgba, 2>;  // pixels (16, 32) and (48, 32) of the 64x64 target
+using Floats = std::array<float, 4>;
+using Flags = std::vector<GLint>;
 constexpr Rgba kBlack = {0, 0, 0, 255}, kRed = {255, 0, 0, 255}, kGreen = {0, 255, 0, 255}, kBlue = {0, 0, 255, 255};
 
 struct Vertex {
     float x, y;
-    uint8_t rgba[4];
+    Rgba rgba;
 };
-Vertex At(float x, float y, const Rgba& c) { return Vertex{x, y, {c[0], c[1], c[2], c[3]}}; }
 // Triangle strips: left half red (vertices 0-3), right half green (4-7).
-const std::vector<Vertex> kHalves = {At(-1, -1, kRed),  At(0, -1, kRed),   At(-1, 1, kRed),  At(0, 1, kRed),
-                                     At(0, -1, kGreen), At(1, -1, kGreen), At(0, 1, kGreen), At(1, 1, kGreen)};
+const std::vector<Vertex> kHalves = {{-1, -1, kRed},  {0, -1, kRed},   {-1, 1, kRed},  {0, 1, kRed},
+                                     {0, -1, kGreen}, {1, -1, kGreen}, {0, 1, kGreen}, {1, 1, kGreen}};
 
 // Position at `position`; with `colored`, a normalised byte colour at location 1.
 VertexLayout Layout(bool colored = true, int32_t position = 0) {
@@ -47,57 +45,38 @@ VertexLayout Layout(bool colored = true, int32_t position = 0) {
     layout.attributes[1] = {1, VertexAttributeType::UInt8, 4, offsetof(Vertex, rgba), true};
     return layout;
 }
-VertexLayout ConstantLayout(int32_t location, int32_t components) {
-    VertexLayout layout{0, 1, {}};
+VertexLayout ConstantLayout(int32_t location, int32_t components, int32_t count = 1) {
+    VertexLayout layout{0, count, {}};
+    for (VertexAttribute& attribute : layout.attributes) attribute = {3, VertexAttributeType::Float32, 1, 0, false};
     layout.attributes[0] = {location, VertexAttributeType::Float32, components, 0, false};
     return layout;
 }
 
-const char* const kVertexShader =
-    "#version 450 core\nlayout(location = 0) in vec2 position;\n"
-    "layout(location = 1) in vec4 color;\nout vec4 vertexColor;\n"
-    "void main() { gl_Position = vec4(position, 0.0, 1.0); vertexColor = color; }\n";
-// Slow on purpose, so that a fence placed behind it is still ahead of the GPU when first polled.
-const char* const kFragmentShader =
-    "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\n"
-    "out vec4 fragColor;\nvoid main() {\n  float value = gl_FragCoord.x;\n"
+// The fragment loop is slow on purpose when `iterations` is set, so that a fence placed behind it is still
+// ahead of the GPU when first polled.
+const char* const kShaders[] = {
+    "#version 450 core\nlayout(location = 0) in vec2 position;\nlayout(location = 1) in vec4 color;\n"
+    "out vec4 vertexColor;\nvoid main() { gl_Position = vec4(position, 0.0, 1.0); vertexColor = color; }\n",
+    "#version 450 core\nin vec4 vertexColor;\nuniform int iterations;\nout vec4 fragColor;\nvoid main() {\n"
+    "  float value = gl_FragCoord.x;\n"
     "  for (int i = 0; i < iterations; ++i) value = fract(sin(value) * 43758.5453 + 0.1);\n"
-    "  fragColor = vec4(vertexColor.rgb, value != -1.0 ? 1.0 : 0.0);\n}\n";
+    "  fragColor = vec4(vertexColor.rgb, value != -1.0 ? 1.0 : 0.0);\n}\n"};
 
-GLuint Link() {
-    GLuint program = glCreateProgram();
-    for (auto [stage, source] :
-         {std::pair{GL_VERTEX_SHADER, kVertexShader}, std::pair{GL_FRAGMENT_SHADER, kFragmentShader}}) {
-        GLuint shader = glCreateShader(stage);
-        glShaderSource(shader, 1, &source, nullptr);
-        glCompileShader(shader);
-        glAttachShader(program, shader);
-        glDeleteShader(shader);
-    }
-    glLinkProgram(program);
-    return program;
-}
-
-GLint Attribute(GLuint location, GLenum name) {
+GLint Enabled(GLuint location) {
     GLint value = -1;
-    glGetVertexAttribiv(location, name, &value);
+    glGetVertexAttribiv(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED, &value);
     return value;
 }
-GLint Enabled(GLuint location) { return Attribute(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED); }
 uintptr_t AttributeOffset(GLuint location) {
     void* pointer = nullptr;
     glGetVertexAttribPointerv(location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &pointer);
     return reinterpret_cast<uintptr_t>(pointer);
 }
-using Floats = std::array<float, 4>;
 Floats CurrentAttribute(GLuint location) {
     Floats value{};
     glGetVertexAttribfv(location, GL_CURRENT_VERTEX_ATTRIB, value.data());
     return value;
 }
-using Flags = std::vector<GLint>;
-
-GlContext* Gl(Context* context) { return static_cast<GlContext*>(context); }
 GlVertexArray* Gl(VertexArray* array) { return static_cast<GlVertexArray*>(array); }
 
 class RenderFixture : public vindra_test::GlTest {
@@ -110,48 +89,46 @@ protected:
         const GLenum formats[] = {GL_RGBA8, GL_DEPTH24_STENCIL8};
         for (int i = 0; i < 2; ++i) {
             glBindRenderbuffer(GL_RENDERBUFFER, renderbuffers[i]);
-            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], kSize, kSize);
+            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], 64, 64);
         }
-        fbo = AttachTarget();
-        glUseProgram(program = Link());
+        AttachTarget();
+        program = glCreateProgram();
+        for (GLenum stage : {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER}) {
+            GLuint shader = glCreateShader(stage);
+            glShaderSource(shader, 1, &kShaders[stage == GL_FRAGMENT_SHADER], nullptr);
+            glCompileShader(shader);
+            glAttachShader(program, shader);
+            glDeleteShader(shader);
+        }
+        glLinkProgram(program);
+        glUseProgram(program);
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
     void TearDown() override {
-        if (context) {
-            context->MakeCurrent();
-            delete shared;  // first: its records may name the arrays released below
-            for (VertexArray*& array : arrays) context->ReleaseVertexArray(&array);
-            for (VertexBuffer*& buffer : vertexBuffers) context->ReleaseVertexBuffer(&buffer);
-            for (IndexBuffer*& buffer : indexBuffers) context->ReleaseIndexBuffer(&buffer);
-            glUseProgram(0);
-            glDeleteProgram(program);
-            glBindFramebuffer(GL_FRAMEBUFFER, 0);
-            glDeleteFramebuffers(1, &fbo);
-            glDeleteRenderbuffers(2, renderbuffers);
-        }
+        if (!context) return GlTest::TearDown();
+        context->MakeCurrent();
+        delete shared;  // first: its records may name the arrays released below
+        for (VertexArray*& array : arrays) context->ReleaseVertexArray(&array);
+        for (VertexBuffer*& buffer : vertexBuffers) context->ReleaseVertexBuffer(&buffer);
+        for (IndexBuffer*& buffer : indexBuffers) context->ReleaseIndexBuffer(&buffer);
+        glDeleteProgram(program);
+        glDeleteRenderbuffers(2, renderbuffers);
         GlTest::TearDown();
     }
-    // Framebuffer objects are not shared: each context attaches the renderbuffers to one of its own.
-    GLuint AttachTarget() {
-        GLuint made = 0;
-        glGenFramebuffers(1, &made);
-        glBindFramebuffer(GL_FRAMEBUFFER, made);
+    // Framebuffer objects are not shared: each context attaches the renderbuffers to one of its own,
+    // deleted with the context.
+    void AttachTarget() {
+        GLuint fbo = 0;
+        glGenFramebuffers(1, &fbo);
+        glBindFramebuffer(GL_FRAMEBUFFER, fbo);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, renderbuffers[0]);
         glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, renderbuffers[1]);
-        glViewport(0, 0, kSize, kSize);
-        return made;
+        glViewport(0, 0, 64, 64);
     }
     VertexBuffer* MakeVertexBuffer(const VertexLayout& layout, const std::vector<Vertex>& vertices = kHalves) {
         VertexBuffer* buffer = vertexBuffers.emplace_back(context->CreateVertexBuffer());
         buffer->BufferData(vertices.size() * sizeof(Vertex), vertices.data(), BufferUsage::StaticDraw);
         buffer->SetVertexLayout(&layout);
-        return buffer;
-    }
-    template <typename Index>
-    IndexBuffer* MakeIndexBuffer(IndexType type, const std::vector<Index>& indices) {
-        IndexBuffer* buffer = indexBuffers.emplace_back(context->CreateIndexBuffer());
-        buffer->SetIndexType(type);
-        buffer->BufferData(indices.size() * sizeof(Index), indices.data(), BufferUsage::StaticDraw);
         return buffer;
     }
     // A vertex array of the fixture's context listing `buffer` at entry 0. The fixture releases it.
@@ -164,7 +141,7 @@ protected:
     Context* MakeSharedCurrent() {
         shared = context->CreateSharedContext();
         if (shared == nullptr || shared->MakeCurrent() != 0) return nullptr;
-        AttachTarget();         // deleted with the shared context
+        AttachTarget();
         glUseProgram(program);  // programs are shared objects
         return shared;
     }
@@ -172,8 +149,7 @@ protected:
         const float black[4] = {0, 0, 0, 1};
         EXPECT_EQ(on->Clear(ClearColorBuffer, black, 1.0, 0), ResultCode::Success);
     }
-    // Clears to black, draws the strip from `first` (0: the red left half, 4: the green right half) and
-    // reads both halves.
+    // Clears, draws the strip from `first` (0: the red left half, 4: the green right half), reads both halves.
     Halves DrawStrip(Context* on, int32_t first) {
         ClearBlack(on);
         EXPECT_EQ(on->DrawPrimitives(PrimitiveType::TriangleStrip, first, 4), ResultCode::Success);
@@ -181,7 +157,7 @@ protected:
     }
     Halves Read() { return {ReadPixel(16, 32), ReadPixel(48, 32)}; }
 
-    GLuint renderbuffers[2] = {0, 0}, fbo = 0, program = 0;
+    GLuint renderbuffers[2] = {0, 0}, program = 0;
     Context* shared = nullptr;
     std::vector<VertexArray*> arrays;
     std::vector<VertexBuffer*> vertexBuffers;
@@ -190,23 +166,11 @@ protected:
 
 using DrawTest = RenderFixture;
 using VertexArrayTest = RenderFixture;
-using FenceTest = RenderFixture;
 
 // --- Clear and draws -------------------------------------------------------------------------------
 
 TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
-    auto depth = [] {
-        float value = -1;
-        glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &value);
-        return value;
-    };
-    auto stencil = [] {
-        uint8_t value = 0;
-        glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &value);
-        return value;
-    };
     const float color[4] = {0.25f, 0.5f, 0.75f, 1.0f}, red[4] = {1, 0, 0, 1};
-    const Rgba mixed = {64, 128, 191, 255};
     struct Case {
         uint32_t flags;
         Rgba pixel;
@@ -214,19 +178,20 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
         uint8_t stencil;
     };
     // Each case starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
-    const Case cases[] = {{ClearColorBuffer, mixed, 1.0f, 0},
-                          {ClearDepthBuffer, kRed, 0.25f, 0},
-                          {ClearStencilBuffer, kRed, 1.0f, 0x5a},
-                          {7, mixed, 0.25f, 0x5a},
-                          {8, kRed, 1.0f, 0}};
-    for (const Case& c : cases) {
+    const Rgba mixed = {64, 128, 191, 255};
+    for (const Case& c : {Case{ClearColorBuffer, mixed, 1.0f, 0}, Case{ClearDepthBuffer, kRed, 0.25f, 0},
+                          Case{ClearStencilBuffer, kRed, 1.0f, 0x5a}, Case{7 | 8, mixed, 0.25f, 0x5a}}) {
         SCOPED_TRACE("flags " + std::to_string(c.flags));
         ASSERT_EQ(context->Clear(7, red, 1.0, 0), ResultCode::Success);
         EXPECT_EQ(context->Clear(c.flags, color, 0.25, 0x5a), ResultCode::Success);
         Rgba pixel = ReadPixel(8, 8);
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(pixel[i], c.pixel[i], 1) << "channel " << i;
-        EXPECT_NEAR(depth(), c.depth, 1e-5);
-        EXPECT_EQ(stencil(), c.stencil);
+        float depth = -1;
+        uint8_t stencil = 0;
+        glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+        glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
+        EXPECT_NEAR(depth, c.depth, 1e-5);
+        EXPECT_EQ(stencil, c.stencil);
     }
     // No known flag: no GL call at all, not even the error check that would take this error.
     glEnable(0xFFFF);
@@ -239,19 +204,18 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
 TEST_F(DrawTest, EachPrimitiveTypeDrawsItsGlMode) {
     // Corners at the centres of pixels (8, 8), (56, 8), (8, 56), (56, 56); one probe tells each mode.
     const float l = 8.5f / 32 - 1, h = 56.5f / 32 - 1;
-    VertexBuffer* buffer =
-        MakeVertexBuffer(Layout(), {At(l, l, kBlue), At(h, l, kBlue), At(l, h, kBlue), At(h, h, kBlue)});
+    VertexBuffer* buffer = MakeVertexBuffer(Layout(), {{l, l, kBlue}, {h, l, kBlue}, {l, h, kBlue}, {h, h, kBlue}});
     ASSERT_EQ(context->BindVertexArray(MakeArray(buffer)), ResultCode::Success);
     struct Case {
         PrimitiveType type;
         int count, x, y;
         bool drawn;
     };
-    const Case cases[] = {{PrimitiveType::Points, 4, 56, 56, true},       {PrimitiveType::Points, 4, 32, 8, false},
-                          {PrimitiveType::Lines, 4, 32, 8, true},         {PrimitiveType::Lines, 4, 40, 24, false},
-                          {PrimitiveType::LineStrip, 4, 40, 24, true},    {PrimitiveType::Triangles, 3, 48, 48, false},
-                          {PrimitiveType::TriangleStrip, 4, 48, 48, true}};
-    for (const Case& c : cases) {
+    for (const Case& c :
+         {Case{PrimitiveType::Points, 4, 56, 56, true}, Case{PrimitiveType::Points, 4, 32, 8, false},
+          Case{PrimitiveType::Lines, 4, 32, 8, true}, Case{PrimitiveType::Lines, 4, 40, 24, false},
+          Case{PrimitiveType::LineStrip, 4, 40, 24, true}, Case{PrimitiveType::Triangles, 3, 48, 48, false},
+          Case{PrimitiveType::TriangleStrip, 4, 48, 48, true}}) {
         SCOPED_TRACE("PrimitiveType " + std::to_string(int(c.type)));
         ClearBlack(context.get());
         EXPECT_EQ(context->DrawPrimitives(c.type, 0, c.count), ResultCode::Success);
@@ -262,91 +226,65 @@ TEST_F(DrawTest, EachPrimitiveTypeDrawsItsGlMode) {
     ExpectMessages({{kError, "GlContext::DrawPrimitives: GL_INVALID_OPERATION"}});
 }
 
-TEST_F(DrawTest, DrawsUseIndexTypeByteOffsetAndBaseVertex) {
-    ASSERT_EQ(context->BindVertexArray(MakeArray(MakeVertexBuffer(Layout()))), ResultCode::Success);
-    // Before any index buffer the type itself is unknown and GL refuses the draw.
-    EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidEnum);
-    ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: GL_INVALID_ENUM"}});
-    // The quad's indices follow six that would draw garbage (vertex 9 does not exist).
-    const std::vector<uint16_t> shortIndices = {9, 9, 9, 9, 9, 9, 0, 1, 2, 2, 1, 3};
-    IndexBuffer* shorts = MakeIndexBuffer(IndexType::UInt16, shortIndices);
-    IndexBuffer* ints =
-        MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>(shortIndices.begin(), shortIndices.end()));
-    struct Case {
-        IndexBuffer* buffer;
-        uint64_t byteOffset;
-        int32_t base;
-        Halves pixels;
-    };
-    for (const Case& c : {Case{shorts, 12, 0, {kRed, kBlack}}, Case{ints, 24, 4, {kBlack, kGreen}}}) {
-        ClearBlack(context.get());
-        ASSERT_EQ(context->BindIndexBuffer(c.buffer), ResultCode::Success);
-        EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, c.byteOffset, c.base),
-                  ResultCode::Success);
-        EXPECT_EQ(Read(), c.pixels);
-    }
-    ExpectMessages({});
-}
-
-// GL keeps the index buffer binding in the vertex array object, and an index buffer update leaves it
-// at 0: a draw must never reach the driver then, which would read indices at address 0.
+// GL keeps the index buffer binding in the vertex array object, and an index buffer update leaves it at
+// 0: a draw must never reach the driver then, which would read indices at address 0.
 struct IndexLossCase {
     const char* name;
     bool lost;  // the draw that follows is refused
-    void (*step)(Context* context, IndexBuffer* indices, VertexArray* other, VertexArray* same);
+    std::function<void(Context*, IndexBuffer*, VertexArray* other, VertexArray* same)> step;
 };
+// clang-format off
 const IndexLossCase kIndexLossCases[] = {
-    {"BufferSubData", true,
-     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) {
-         uint16_t v = 3;
-         i->BufferSubData(10, 2, &v);
-     }},
-    {"BufferData", true,
-     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) {
-         const uint16_t v[6] = {0, 1, 2, 2, 1, 3};
-         i->BufferData(sizeof v, v, BufferUsage::StaticDraw);
-     }},
-    {"refused BufferSubData", false,
-     [](Context*, IndexBuffer* i, VertexArray*, VertexArray*) { i->BufferSubData(1000, 2, &i); }},
-    {"BindIndexBuffer(null)", true,
-     [](Context* c, IndexBuffer*, VertexArray*, VertexArray*) { c->BindIndexBuffer(nullptr); }},
-    {"another vertex array", true,
-     [](Context* c, IndexBuffer*, VertexArray* other, VertexArray*) { c->BindVertexArray(other); }},
-    {"the same vertex array again", false,
-     [](Context* c, IndexBuffer*, VertexArray* other, VertexArray* same) {
-         c->BindVertexArray(other);
-         c->BindVertexArray(same);
-     }},
+    {"nothing", false, [](auto...) {}},
+    {"BufferSubData", true, [](Context*, IndexBuffer* i, auto...) { i->BufferSubData(10, 2, &i); }},
+    {"BufferData", true, [](Context*, IndexBuffer* i, auto...) { i->BufferData(24, nullptr, BufferUsage::StaticDraw); }},
+    {"refused BufferSubData", false, [](Context*, IndexBuffer* i, auto...) { i->BufferSubData(1000, 2, &i); }},
+    {"BindIndexBuffer(null)", true, [](Context* c, auto...) { c->BindIndexBuffer(nullptr); }},
+    {"another vertex array", true, [](Context* c, IndexBuffer*, VertexArray* o, auto) { c->BindVertexArray(o); }},
+    {"the same array again", false,
+     [](Context* c, IndexBuffer*, VertexArray* o, VertexArray* same) { c->BindVertexArray(o), c->BindVertexArray(same); }},
     {"unbind and bind again", false,
-     [](Context* c, IndexBuffer*, VertexArray*, VertexArray* same) {
-         c->BindVertexArray(nullptr);
-         c->BindVertexArray(same);
-     }},
+     [](Context* c, IndexBuffer*, VertexArray*, VertexArray* same) { c->BindVertexArray(nullptr), c->BindVertexArray(same); }},
 };
+// clang-format on
 
-TEST_F(DrawTest, IndexedDrawWithoutIndexBufferInTheVaoIsRefusedUntilItIsBoundAgain) {
-    VertexBuffer* vertices = MakeVertexBuffer(Layout());
-    VertexArray* array = MakeArray(vertices);
-    VertexArray* other = MakeArray(vertices);
-    IndexBuffer* indices = MakeIndexBuffer(IndexType::UInt16, std::vector<uint16_t>{0, 1, 2, 2, 1, 3});
-    for (const IndexLossCase& c : kIndexLossCases) {
-        SCOPED_TRACE(c.name);
-        ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-        ASSERT_EQ(context->BindIndexBuffer(indices), ResultCode::Success);
-        c.step(context.get(), indices, other, array);
-        Messages();
-        ClearBlack(context.get());
-        if (c.lost) {
-            EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidOperation);
-            ExpectMessages({{kError,
-                             "GlContext::DrawIndexedPrimitives: no index buffer in the bound vertex array "
-                             "(binding a vertex array or updating the index buffer's data takes it out): bind "
-                             "the index buffer again"}});
-            ASSERT_EQ(context->BindIndexBuffer(indices), ResultCode::Success);
+TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
+    VertexArray* array = MakeArray(MakeVertexBuffer(Layout()));
+    VertexArray* other = MakeArray(MakeVertexBuffer(Layout()));
+    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
+    // Before any index buffer the type itself is unknown and GL refuses the draw.
+    EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidEnum);
+    ExpectMessages({{kError, "GlContext::DrawIndexedPrimitives: GL_INVALID_ENUM"}});
+    // The quad's indices follow six that would draw garbage (vertex 9 does not exist); base vertex 4
+    // moves the quad to the green half. The data is written again after each case.
+    const std::vector<uint32_t> indices = {9, 9, 9, 9, 9, 9, 0, 1, 2, 2, 1, 3};
+    for (IndexType type : {IndexType::UInt16, IndexType::UInt32}) {
+        IndexBuffer* buffer = indexBuffers.emplace_back(context->CreateIndexBuffer());
+        buffer->SetIndexType(type);
+        const std::vector<uint16_t> shorts(indices.begin(), indices.end());
+        const void* data = type == IndexType::UInt32 ? static_cast<const void*>(indices.data()) : shorts.data();
+        const uint64_t size = type == IndexType::UInt32 ? 48 : 24, offset = size / 2;
+        for (const IndexLossCase& c : kIndexLossCases) {
+            SCOPED_TRACE(std::string(c.name) + (type == IndexType::UInt32 ? ", 32-bit" : ", 16-bit"));
+            ASSERT_EQ(buffer->BufferData(size, data, BufferUsage::StaticDraw), ResultCode::Success);
+            ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
+            ASSERT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
+            c.step(context.get(), buffer, other, array);
+            Messages();
+            ClearBlack(context.get());
+            if (c.lost) {
+                EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, offset, 4),
+                          ResultCode::InvalidOperation);
+                ExpectMessages({{kError,
+                                 "GlContext::DrawIndexedPrimitives: no index buffer in the bound vertex "
+                                 "array (binding a vertex array or updating the index buffer's data takes "
+                                 "it out): bind the index buffer again"}});
+                ASSERT_EQ(buffer->BufferData(size, data, BufferUsage::StaticDraw), ResultCode::Success);
+                ASSERT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
+            }
+            EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, offset, 4), ResultCode::Success);
+            EXPECT_EQ(Read(), (Halves{kBlack, kGreen}));
         }
-        EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::Success);
-        EXPECT_EQ(Read(), (Halves{kRed, kBlack}));
-        ExpectMessages({});
     }
     // A released index buffer leaves the vertex array object too.
     context->ReleaseIndexBuffer(&indexBuffers.back());
@@ -389,8 +327,6 @@ TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
          "GlVertexArray::UpdateConstantData: null data"},
         {"release null address", [&] { return ResultCode(context->ReleaseVertexArray(nullptr)); },
          ResultCode::InvalidValue, "GlContext::ReleaseVertexArray: null address"},
-        {"release null fence address", [&] { return ResultCode(context->ReleaseFenceSync(nullptr)); },
-         ResultCode::InvalidValue, "GlContext::ReleaseFenceSync: null address"},
     };
     glEnable(0xFFFF);  // refusals make no GL call: the error stays pending
     for (const Case& c : cases) {
@@ -416,25 +352,20 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     GLuint vao = Gl(array)->GetVao();
     EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(vao));
-    EXPECT_NE(vao, Gl(context.get())->GetOwnVao());
+    EXPECT_NE(vao, static_cast<GlContext*>(context.get())->GetOwnVao());
     const GLint name = GLint(static_cast<GlVertexBuffer*>(buffer)->GetName());
-    struct Expected {
-        GLuint location;
-        GLint size, type, normalized;
-        uintptr_t offset;
-    };
-    for (const Expected& e :
-         {Expected{0, 3, GL_FLOAT, GL_FALSE, 100}, Expected{3, 2, GL_UNSIGNED_SHORT, GL_TRUE, 112}}) {
+    const GLenum pnames[] = {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE,
+                             GL_VERTEX_ATTRIB_ARRAY_TYPE,    GL_VERTEX_ATTRIB_ARRAY_NORMALIZED,
+                             GL_VERTEX_ATTRIB_ARRAY_STRIDE,  GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING};
+    const Flags expected[2] = {{GL_TRUE, 3, GL_FLOAT, GL_FALSE, 20, name},
+                               {GL_TRUE, 2, GL_UNSIGNED_SHORT, GL_TRUE, 20, name}};
+    for (GLuint location : {0, 3}) {
         Flags got;
-        for (GLenum pname :
-             {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE, GL_VERTEX_ATTRIB_ARRAY_TYPE,
-              GL_VERTEX_ATTRIB_ARRAY_NORMALIZED, GL_VERTEX_ATTRIB_ARRAY_STRIDE, GL_VERTEX_ATTRIB_ARRAY_BUFFER_BINDING})
-            got.push_back(Attribute(e.location, pname));
-        EXPECT_EQ(got, (Flags{GL_TRUE, e.size, e.type, e.normalized, 20, name})) << e.location;
-        EXPECT_EQ(AttributeOffset(e.location), e.offset);
+        for (GLenum pname : pnames) glGetVertexAttribiv(location, pname, &got.emplace_back(-1));
+        EXPECT_EQ(got, expected[location / 3]) << location;
+        EXPECT_EQ(AttributeOffset(location), location == 0 ? 100u : 112u);
     }
-    EXPECT_EQ(Enabled(1), GL_FALSE);
-    EXPECT_EQ(Get(GL_ARRAY_BUFFER_BINDING), 0);
+    EXPECT_EQ(Flags({Enabled(1), Get(GL_ARRAY_BUFFER_BINDING)}), Flags({GL_FALSE, 0}));
     // A new layout in the buffer alone does not reach the applied VAO; listing the buffer again does.
     layout.attributes[2].offset = 4;
     buffer->SetVertexLayout(&layout);
@@ -454,32 +385,26 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     ExpectMessages({});
 }
 
-// Emptying entries changes the array's attribute state where it is bound, and never which vertex
-// array GL has bound: the next draw runs on what is left. Other arrays drop theirs at their next bind.
+// Emptying entries changes the array's attribute state where it is bound, and never which vertex array
+// GL has bound: the next draw runs on what is left. Other arrays drop theirs at their next bind.
 struct EmptyingCase {
     const char* name;
     bool boundLoses;
-    GLint idleEnabled[2];  // locations 0 and 2 of the idle array at its next bind
-    void (*empty)(Context* context, VertexArray* bound, VertexArray* idle, VertexBuffer** extra);
+    Flags idleEnabled;  // locations 0 and 2 of the idle array at its next bind
+    std::function<void(Context*, VertexArray* bound, VertexArray* idle, VertexBuffer** extra)> empty;
 };
+// clang-format off
 const EmptyingCase kEmptyingCases[] = {
-    {"SetVertexBuffer(null)",
-     true,
-     {GL_TRUE, GL_TRUE},
-     [](Context*, VertexArray* b, VertexArray*, VertexBuffer**) { b->SetVertexBuffer(nullptr, 2, 0); }},
-    {"RemoveVertexBuffer",
-     true,
-     {GL_TRUE, GL_TRUE},
+    {"SetVertexBuffer(null)", true, {GL_TRUE, GL_TRUE},
+     [](Context*, VertexArray* b, auto...) { b->SetVertexBuffer(nullptr, 2, 0); }},
+    {"RemoveVertexBuffer", true, {GL_TRUE, GL_TRUE},
      [](Context*, VertexArray* b, VertexArray*, VertexBuffer** e) { b->RemoveVertexBuffer(*e); }},
-    {"ClearVertexBuffers of another array",
-     false,
-     {GL_FALSE, GL_FALSE},
-     [](Context*, VertexArray*, VertexArray* i, VertexBuffer**) { i->ClearVertexBuffers(); }},
-    {"release of a buffer both list",
-     true,
-     {GL_TRUE, GL_FALSE},
+    {"ClearVertexBuffers of another array", false, {GL_FALSE, GL_FALSE},
+     [](Context*, VertexArray*, VertexArray* i, auto) { i->ClearVertexBuffers(); }},
+    {"release of a buffer both list", true, {GL_TRUE, GL_FALSE},
      [](Context* c, VertexArray*, VertexArray*, VertexBuffer** e) { c->ReleaseVertexBuffer(e); }},
 };
+// clang-format on
 
 TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
     const VertexLayout extraLayout = Layout(false, 2);
@@ -500,50 +425,35 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kRed, kBlack}));
         EXPECT_EQ(Enabled(2), c.boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
-        EXPECT_EQ(Flags({Enabled(0), Enabled(2)}), Flags({c.idleEnabled[0], c.idleEnabled[1]}));
+        EXPECT_EQ(Flags({Enabled(0), Enabled(2)}), c.idleEnabled);
         context->ReleaseVertexBuffer(&extra);
         ExpectMessages({});
     }
 }
 
-// Emptied while another context is current, the owner's VAO cannot be touched: the attributes go at
-// the owner's next bind, where they would otherwise override the constant colour.
+// Emptied while another context is current, the owner's VAO cannot be touched: the attributes go at the
+// owner's next bind, where they would otherwise override the constant colour. Constant values reach GL
+// at every bind, and at once from an update while the array is bound.
 TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
     VertexArray* array = MakeArray(MakeVertexBuffer(Layout(false)));
     array->SetVertexBuffer(MakeVertexBuffer(Layout()), 1, 0);
     VertexLayout constant = ConstantLayout(1, 4);
-    const float blue[4] = {0, 0, 1, 1};
+    const float blue[4] = {0, 0, 1, 1}, green[2] = {1, 0};
     array->SetConstantData(&constant, sizeof blue, blue);
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kRed, kBlack}));  // the buffer's colour wins
     ASSERT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
     ASSERT_NE(MakeSharedCurrent(), nullptr);
     EXPECT_EQ(array->SetVertexBuffer(nullptr, 1, 0), ResultCode::Success);
+    EXPECT_EQ(array->UpdateConstantData(4, sizeof green, green), ResultCode::Success);  // not bound here: waits
+    EXPECT_NE(CurrentAttribute(1), (Floats{0, 1, 0, 1}));
     ASSERT_EQ(context->MakeCurrent(), 0u);
     for (int bind = 0; bind < 2; ++bind) {  // what stays listed draws at every later bind
         ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-        EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kBlue, kBlack}));
+        EXPECT_EQ(DrawStrip(context.get(), 4), (Halves{kBlack, kGreen}));
     }
-    ExpectMessages({});
-}
-
-TEST_F(VertexArrayTest, ConstantColourFeedsTheDrawAndUpdatesWhileBound) {
-    VertexArray* array = MakeArray(MakeVertexBuffer(Layout(false)));
-    VertexLayout constant = ConstantLayout(1, 4);
-    const float blue[4] = {0, 0, 1, 1}, green[2] = {1, 0}, red[3] = {1, 0, 0};
-    EXPECT_EQ(array->SetConstantData(&constant, sizeof blue, blue), ResultCode::Success);
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kBlue, kBlack}));
-    EXPECT_EQ(array->UpdateConstantData(4, sizeof green, green), ResultCode::Success);  // bound: sent at once
-    EXPECT_EQ(DrawStrip(context.get(), 4), (Halves{kBlack, kGreen}));
-    glVertexAttrib4f(1, 9, 9, 9, 9);
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);  // sent at every bind
-    EXPECT_EQ(CurrentAttribute(1), (Floats{0, 1, 0, 1}));
-    ASSERT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
-    EXPECT_EQ(array->UpdateConstantData(0, sizeof red, red), ResultCode::Success);  // not bound: waits
-    EXPECT_EQ(CurrentAttribute(1), (Floats{0, 1, 0, 1}));
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(CurrentAttribute(1), (Floats{1, 0, 0, 1}));
+    EXPECT_EQ(array->UpdateConstantData(0, sizeof blue, blue), ResultCode::Success);  // bound: sent at once
+    EXPECT_EQ(CurrentAttribute(1), (Floats{0, 0, 1, 1}));
     ExpectMessages({});
 }
 
@@ -554,9 +464,7 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
     const float data[8] = {0.5f, 0.25f, 0.125f, 0.75f, 0.5f, 0.25f, 0.125f, 0.75f};
     struct Case {
         VertexAttributeType type;
-        int32_t components;
-        uint64_t offset;
-        int32_t count;
+        int32_t components, offset, count;
         std::string message;
     };
     const auto f32 = VertexAttributeType::Float32;
@@ -573,10 +481,8 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.components) + " components " + c.message);
-        VertexLayout constant = ConstantLayout(2, 4);
-        constant.attributeCount = c.count;
-        for (int i = 1; i < 8; ++i) constant.attributes[i] = {3, f32, 1, 0, false};
-        constant.attributes[1] = {3, c.type, c.components, c.offset, false};
+        VertexLayout constant = ConstantLayout(2, 4, c.count);
+        constant.attributes[1] = {3, c.type, c.components, uint64_t(c.offset), false};
         VertexArray* array = MakeArray();
         array->SetConstantData(&constant, sizeof data, data);
         glVertexAttrib4f(2, 9, 9, 9, 9);
@@ -590,25 +496,21 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
         Floats sent = CurrentAttribute(3);  // Mesa keeps the components not sent until a draw
         for (int i = 0; c.message.empty() && i < 4; ++i) EXPECT_EQ(sent[i] == data[i], i < c.components) << i;
     }
-    ExpectMessages({});
 }
 
 TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     VertexLayout layout = Layout();
     VertexBuffer* buffer = MakeVertexBuffer(layout);
     VertexArray* array = MakeArray(buffer);
-    IndexBuffer* indices = MakeIndexBuffer(IndexType::UInt32, std::vector<uint32_t>{0, 1, 2, 2, 1, 3});
     // Applied on the owner first: the other context must not take "not dirty" as "nothing to do".
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     GLuint arrayVao = Gl(array)->GetVao();
     Context* other = MakeSharedCurrent();
     ASSERT_NE(other, nullptr) << vindra_test::Describe(Messages());
+    GLuint ownVao = static_cast<GlContext*>(other)->GetOwnVao();
     ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(Gl(other)->GetOwnVao()));
-    ASSERT_EQ(other->BindIndexBuffer(indices), ResultCode::Success);
-    ClearBlack(other);
-    EXPECT_EQ(other->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 4), ResultCode::Success);
-    EXPECT_EQ(Read(), (Halves{kBlack, kGreen}));
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(ownVao));
+    EXPECT_EQ(DrawStrip(other, 4), (Halves{kBlack, kGreen}));
     // Every bind here re-specifies, so a new layout in the buffer shows at once.
     layout.attributes[1].offset = 4;
     buffer->SetVertexLayout(&layout);
@@ -616,7 +518,7 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     EXPECT_EQ(AttributeOffset(1), 4u);
     // The unbind disables on this context's VAO what the array enabled there.
     EXPECT_EQ(other->BindVertexArray(nullptr), ResultCode::Success);
-    glBindVertexArray(Gl(other)->GetOwnVao());
+    glBindVertexArray(ownVao);
     EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags({GL_FALSE, GL_FALSE}));
     // Back on the owner, the array draws from its own VAO, untouched.
     ASSERT_EQ(context->MakeCurrent(), 0u);
@@ -626,8 +528,8 @@ TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
     ExpectMessages({});
 }
 
-// Every order of releases leaves no record of freed memory (ASan watches): an array released through
-// one context while bound on the other, and arrays that outlive their owner.
+// Every order of releases leaves no record of freed memory (ASan watches): an array released through one
+// context while bound on the other, and arrays that outlive their owner.
 struct ReleaseOrderCase {
     const char* name;
     bool releaseThroughOwner, boundOnOwner, boundOnShared;
@@ -680,14 +582,12 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
 
 // --- Fences --------------------------------------------------------------------------------------
 
-TEST_F(FenceTest, NotReadyBehindHeavyWorkThenSuccessAndEachSetFenceReplacesTheSyncObject) {
+TEST_F(DrawTest, FenceIsNotReadyBehindHeavyWorkAndEachSetFenceReplacesTheSyncObject) {
     glUniform1i(glGetUniformLocation(program, "iterations"), 4000);
     ASSERT_EQ(context->BindVertexArray(MakeArray(MakeVertexBuffer(Layout()))), ResultCode::Success);
     FenceSync* fence = context->CreateFenceSync();
     // Not set yet: every wait answers InvalidOperation, silently.
-    EXPECT_EQ(fence->Wait(), ResultCode::InvalidOperation);
-    EXPECT_EQ(fence->ClientWait(), ResultCode::InvalidOperation);
-    EXPECT_EQ(fence->ClientCheck(), ResultCode::InvalidOperation);
+    EXPECT_EQ(Flags({int(fence->Wait()), int(fence->ClientWait()), int(fence->ClientCheck())}), Flags(3, 4));
     for (int i = 0; i < 20; ++i) context->DrawPrimitives(PrimitiveType::TriangleStrip, 0, 4);
     ASSERT_EQ(fence->SetFence(), ResultCode::Success);
     EXPECT_EQ(fence->ClientCheck(), ResultCode::NotReady);
@@ -698,10 +598,8 @@ TEST_F(FenceTest, NotReadyBehindHeavyWorkThenSuccessAndEachSetFenceReplacesTheSy
     GLsync first = static_cast<GlFenceSync*>(fence)->GetSync();
     ASSERT_EQ(fence->SetFence(), ResultCode::Success);
     GLsync second = static_cast<GlFenceSync*>(fence)->GetSync();
-    if (second != first) {  // the driver may reuse the address
-        EXPECT_FALSE(glIsSync(first));
-    }
-    context->Flush();  // another context waits for it: it has to reach the GPU
+    EXPECT_TRUE(second == first || !glIsSync(first));  // the driver may reuse the address
+    context->Flush();                                  // another context waits for it: it has to reach the GPU
     Context* other = MakeSharedCurrent();
     ASSERT_NE(other, nullptr);
     EXPECT_EQ(fence->Wait(), ResultCode::Success);
