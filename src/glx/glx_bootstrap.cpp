@@ -32,6 +32,15 @@ struct DummyWindow {
 
 }  // namespace
 
+// GLX 1.0: usable before GLEW has resolved anything.
+XVisualInfo* ChooseRgba8Visual(Display* display, int screen) {
+    // clang-format off
+    int attributes[] = {GLX_RGBA, GLX_DOUBLEBUFFER, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
+                        GLX_ALPHA_SIZE, 8, GLX_DEPTH_SIZE, 24, GLX_STENCIL_SIZE, 8, None};
+    // clang-format on
+    return glXChooseVisual(display, screen, attributes);
+}
+
 bool LoadGlExtensions() {
     Display* display = GetProcessDisplay();
     if (display == nullptr) return false;
@@ -39,22 +48,7 @@ bool LoadGlExtensions() {
     int screen = DefaultScreen(display);
     Window root = RootWindow(display, screen);
 
-    int attributes[] = {GLX_RGBA,
-                        GLX_DOUBLEBUFFER,
-                        GLX_RED_SIZE,
-                        8,
-                        GLX_GREEN_SIZE,
-                        8,
-                        GLX_BLUE_SIZE,
-                        8,
-                        GLX_ALPHA_SIZE,
-                        8,
-                        GLX_DEPTH_SIZE,
-                        24,
-                        GLX_STENCIL_SIZE,
-                        8,
-                        None};
-    dummy.visual = glXChooseVisual(display, screen, attributes);
+    dummy.visual = ChooseRgba8Visual(display, screen);
     if (dummy.visual == nullptr) {
         LogMessage(MessageLevel::Error, "GLX: Failed to find a suitable pixel format.");
         return false;

@@ -134,22 +134,7 @@ GLXFBConfig GlxContext::FindConfig(const std::vector<int>& attributes, int scree
 
 // Without frame-buffer configurations: the request's colour, samples, version and profile are ignored.
 bool GlxContext::ChooseLegacyVisual(int screen) {
-    int attributes[] = {GLX_RGBA,
-                        GLX_DOUBLEBUFFER,
-                        GLX_RED_SIZE,
-                        8,
-                        GLX_GREEN_SIZE,
-                        8,
-                        GLX_BLUE_SIZE,
-                        8,
-                        GLX_ALPHA_SIZE,
-                        8,
-                        GLX_DEPTH_SIZE,
-                        24,
-                        GLX_STENCIL_SIZE,
-                        8,
-                        None};
-    XVisualInfo* visual = glXChooseVisual(setup.display, screen, attributes);
+    XVisualInfo* visual = ChooseRgba8Visual(setup.display, screen);
     if (visual == nullptr) {
         LogMessage(MessageLevel::Error, "GLX: Failed to choose pixel format");
         return false;

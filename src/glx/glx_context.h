@@ -15,6 +15,10 @@
 
 namespace vindra {
 
+// The double-buffered RGBA8 visual with depth 24 and stencil 8 of the bootstrap and of GLX without
+// frame-buffer configurations; null when the server has none. Free it with XFree.
+XVisualInfo* ChooseRgba8Visual(Display* display, int screen);
+
 class GlxContext : public GlContext {
 public:
     GlxContext() = default;
