@@ -174,8 +174,7 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
     struct Case {
         uint32_t flags;
         Rgba pixel;
-        float depth;
-        uint8_t stencil;
+        float depth, stencil;
     };
     // Each case starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
     const Rgba mixed = {64, 128, 191, 255};
@@ -186,12 +185,11 @@ TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
         EXPECT_EQ(context->Clear(c.flags, color, 0.25, 0x5a), ResultCode::Success);
         Rgba pixel = ReadPixel(8, 8);
         for (int i = 0; i < 4; ++i) EXPECT_NEAR(pixel[i], c.pixel[i], 1) << "channel " << i;
-        float depth = -1;
-        uint8_t stencil = 0;
-        glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
-        glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_UNSIGNED_BYTE, &stencil);
-        EXPECT_NEAR(depth, c.depth, 1e-5);
-        EXPECT_EQ(stencil, c.stencil);
+        float depthStencil[2] = {-1, -1};
+        glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depthStencil[0]);
+        glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_FLOAT, &depthStencil[1]);
+        EXPECT_NEAR(depthStencil[0], c.depth, 1e-5);
+        EXPECT_EQ(depthStencil[1], c.stencil);
     }
     // No known flag: no GL call at all, not even the error check that would take this error.
     glEnable(0xFFFF);
@@ -477,8 +475,7 @@ TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
         {f32, 0, 0, 2, "constant attribute 1 has 0 components"},
         {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
         {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"},
-        {f32, 1, 0, 9, "invalid attributeCount 9"},
-    };
+        {f32, 1, 0, 9, "invalid attributeCount 9"}};
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.components) + " components " + c.message);
         VertexLayout constant = ConstantLayout(2, 4, c.count);
