@@ -158,8 +158,8 @@ TEST_F(BufferTest, MapAccessFollowsTheDriverOfTheLastBufferData) {
     ExpectMessages({});
 }
 
-// Without initial contents the usage hint is dynamic. Sub-range writes are checked as GlBuffer's are,
-// and leave the target unbound. Binding points are GL's indexed bindings.
+// Without initial contents the usage hint is dynamic. Data and sub-range writes leave the target
+// unbound; ranges are checked as GlBuffer's are. Binding points are GL's indexed bindings.
 TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
     UniformBuffer* filled = context->CreateUniformBuffer();
     UniformBuffer* empty = context->CreateUniformBuffer();
@@ -168,6 +168,7 @@ TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
     GLuint filledName = Name<GlUniformBuffer>(filled), emptyName = Name<GlUniformBuffer>(empty);
     EXPECT_EQ(std::pair(Param(filledName, GL_BUFFER_USAGE), Param(emptyName, GL_BUFFER_USAGE)),
               std::pair(GL_STATIC_DRAW, GL_DYNAMIC_DRAW));
+    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
     EXPECT_EQ(filled->BufferSubData(12, 4, kPatch.data()), ResultCode::Success);
     EXPECT_EQ(filled->BufferSubData(16, 0, kPatch.data()), ResultCode::Success);
     EXPECT_EQ(filled->BufferSubData(0x7fffffffffffffff, 8, kPatch.data()), ResultCode::InvalidValue);
@@ -177,7 +178,7 @@ TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
     Bytes expected = kBytes;
     std::memcpy(expected.data() + 12, kPatch.data(), 4);
     EXPECT_EQ(Contents(filledName), expected);
-    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
+    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);  // the writes too left it unbound
     auto at = [](GLuint point) {
         GLint value = -1;
         glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value);
@@ -192,6 +193,7 @@ TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
     EXPECT_EQ(at(5), 0);
     context->ReleaseUniformBuffer(&filled);
     context->ReleaseUniformBuffer(&empty);
+    EXPECT_FALSE(glIsBuffer(filledName) || glIsBuffer(emptyName));
     ExpectMessages({});
 }
 
