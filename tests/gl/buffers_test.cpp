@@ -171,10 +171,12 @@ TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
     EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
     EXPECT_EQ(filled->BufferSubData(12, 4, kPatch.data()), ResultCode::Success);
     EXPECT_EQ(filled->BufferSubData(16, 0, kPatch.data()), ResultCode::Success);
-    EXPECT_EQ(filled->BufferSubData(0x7fffffffffffffff, 8, kPatch.data()), ResultCode::InvalidValue);
-    ExpectMessages({{kError,
-                     "GlUniformBuffer::BufferSubData: 8 bytes at offset 9223372036854775807 lie outside "
-                     "the buffer's 16 bytes"}});
+    const std::string outside = "GlUniformBuffer::BufferSubData: ";
+    for (auto [offset, length] : {std::pair<uint64_t, uint64_t>{10, 7}, {0x7fffffffffffffff, 8}, {UINT64_MAX, 2}})
+        EXPECT_EQ(filled->BufferSubData(offset, length, kPatch.data()), ResultCode::InvalidValue);
+    ExpectMessages({{kError, outside + "7 bytes at offset 10 lie outside the buffer's 16 bytes"},
+                    {kError, outside + "8 bytes at offset 9223372036854775807 lie outside the buffer's 16 bytes"},
+                    {kError, outside + "2 bytes at offset 18446744073709551615 lie outside the buffer's 16 bytes"}});
     Bytes expected = kBytes;
     std::memcpy(expected.data() + 12, kPatch.data(), 4);
     EXPECT_EQ(Contents(filledName), expected);

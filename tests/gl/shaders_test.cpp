@@ -104,6 +104,9 @@ TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
     GLuint first = fragment->GetShader();
     ASSERT_EQ(fragment->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
     EXPECT_FALSE(glIsShader(first));
+    GLint type = 0;
+    glGetShaderiv(fragment->GetShader(), GL_SHADER_TYPE, &type);
+    EXPECT_EQ(type, GL_FRAGMENT_SHADER);
     GlShaderProgram* program = Program();
     EXPECT_EQ(program->AttachShaderLibrary(fragment), ResultCode::Success);
     created.clear();
