@@ -101,8 +101,8 @@ TEST_F(BufferTest, StorageAndPixelTargetFollowUsageDriverQuirkAndEntryPoint) {
     glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
 }
 
-// Sub-range writes reach only their range; ranges that leave the buffer are refused before GL sees
-// them, however they are made to wrap around.
+// Sub-range writes reach only their range and leave the target unbound; ranges that leave the buffer
+// are refused before GL sees them, however they are made to wrap around.
 TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
     const std::string outside = "GlBuffer::BufferSubData: ";
     const std::tuple<const char*, BufferUsage, uint64_t, uint64_t, ResultCode, std::string> rows[] = {
@@ -121,6 +121,7 @@ TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
         IndexBuffer* buffer = context->CreateIndexBuffer();
         ASSERT_EQ(buffer->BufferData(16, kBytes.data(), usage), ResultCode::Success);
         EXPECT_EQ(buffer->BufferSubData(offset, length, kPatch.data()), result);
+        EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
         ExpectMessages(message.empty() ? std::vector<Message>{} : std::vector<Message>{{kError, message}});
         Bytes expected = kBytes;
         if (result == ResultCode::Success) std::memcpy(expected.data() + offset, kPatch.data(), length);
