@@ -63,7 +63,7 @@ struct StateRow {
 };
 const std::vector<GLenum> kCaps = {GL_SCISSOR_TEST, GL_DEPTH_TEST,     GL_STENCIL_TEST,
                                    GL_BLEND,        GL_CLIP_DISTANCE0, GL_CLIP_DISTANCE2};
-const float kBlendColor[4] = {0.5f, 0.25f, 1, 0};
+const float kBlendColor[5] = {0.5f, 0.25f, 1, 0.75f, 0};  // the fifth must not be read
 constexpr PatchParameter kPatch = PatchParameter::PatchVertices;
 const int32_t kFour[] = {4}, kFive[] = {5};  // GL starts at 3
 const StateRow kRoundTrips[] = {
@@ -81,8 +81,8 @@ const StateRow kRoundTrips[] = {
     {CALL(SetColorMask(true, true, false, false)), {GL_COLOR_WRITEMASK}, {1, 1, 0, 0}},
     {CALL(SetColorMask(true, false, true, false)), {GL_COLOR_WRITEMASK}, {1, 0, 1, 0}},
     {CALL(SetStencilFunc(CompareFunc::Equal, 5, 0x0F)), {GL_STENCIL_REF, GL_STENCIL_VALUE_MASK}, {5, 15}},
-    {CALL(SetBlendColor(kBlendColor)), {GL_BLEND_COLOR}, {0.5, 0.25, 1, 0}},
-    {CALL(SetBlendColor(nullptr)), {GL_BLEND_COLOR}, {0.5, 0.25, 1, 0}, kBadValue, "SetBlendFunc: null blend colour"},
+    {CALL(SetBlendColor(kBlendColor)), {GL_BLEND_COLOR}, {.5, .25, 1, .75}},
+    {CALL(SetBlendColor(nullptr)), {GL_BLEND_COLOR}, {.5, .25, 1, .75}, kBadValue, "SetBlendFunc: null blend colour"},
     {CALL(SetPatchParameter(kPatch, kFour)), {GL_PATCH_VERTICES}, {4}},
     {CALL(SetPatchParameter(PatchParameter(1), kFive)), {GL_PATCH_VERTICES}, {4}, kBadEnum},  // without a message
     {CALL(SetPatchParameter(kPatch, nullptr)), {GL_PATCH_VERTICES}, {4}, kBadValue, "SetPatchParameter: null values"},
