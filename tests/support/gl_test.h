@@ -25,8 +25,17 @@ std::vector<float> GetValues(const std::vector<GLenum>& pnames);
 // driver), current on the test's thread, with what it reports captured after its creation.
 class ContextTest : public ::testing::Test {
 protected:
-    void SetUp() override;
-    void TearDown() override;
+    void SetUp() override {
+        context = Create(init);
+        ASSERT_TRUE(context) << Describe(capture.Peek());
+        capture.Clear();
+    }
+    void TearDown() override {
+        if (context && expectNoPendingGlError) {
+            EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+        }
+        context.reset();
+    }
     void ExpectMessages(const std::vector<Message>& expected, const char* file = __builtin_FILE(),
                         int line = __builtin_LINE()) {
         vindra_test::ExpectMessages(capture, expected, file, line);
@@ -42,14 +51,24 @@ protected:
 // For tests of GL resources and drawing: an OpenGL 4.5 core context.
 class GlTest : public ContextTest {
 protected:
-    GlTest();
+    GlTest() {
+        init.coreProfile = true;
+        init.majorVersion = 4;
+        init.minorVersion = 5;
+    }
 
     // RGBA8 of one pixel of the bound read framebuffer.
-    std::array<uint8_t, 4> ReadPixel(int x, int y);
+    std::array<uint8_t, 4> ReadPixel(int x, int y) {
+        std::array<uint8_t, 4> pixel{};
+        glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
+        return pixel;
+    }
     // Messages reported since the last call (or since SetUp), in order.
     std::vector<Message> Messages() { return capture.Take(); }
     // Drains GL errors left by raw calls of the test itself.
-    static void DrainGlErrors();
+    static void DrainGlErrors() {
+        while (glGetError() != GL_NO_ERROR) continue;
+    }
 };
 
 }  // namespace vindra_test

@@ -4,7 +4,10 @@
 
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tamrik/tamrik.h"
 
 namespace vindra_test {
 
@@ -18,17 +21,29 @@ struct Message {
 };
 
 // Installs itself as tamrik's sink for its lifetime (minimum level 0) and restores stderr output after.
+// Not copyable: its mutex is not.
 class MessageCapture {
 public:
-    MessageCapture();
-    ~MessageCapture();
-    MessageCapture(const MessageCapture&) = delete;
-    MessageCapture& operator=(const MessageCapture&) = delete;
+    MessageCapture() {
+        tamrik::SetMinimumLevel(0);
+        tamrik::SetSink(&MessageCapture::Sink, this);
+    }
+    ~MessageCapture() {
+        tamrik::SetSink(nullptr, nullptr);
+        tamrik::SetMinimumLevel(0);
+    }
 
-    std::vector<Message> Take();  // the messages so far, emptying the capture
-    std::vector<Message> Peek() const;
+    // The messages so far, emptying the capture.
+    std::vector<Message> Take() {
+        std::lock_guard<std::mutex> lock(mutex);
+        return std::exchange(messages, {});
+    }
+    std::vector<Message> Peek() const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return messages;
+    }
     bool Contains(int level, const std::string& text) const;
-    void Clear();
+    void Clear() { Take(); }
     // Keep the debug lines in which each new context lists its driver quirks (dropped by default).
     bool keepQuirkListing = false;
 

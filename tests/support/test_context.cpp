@@ -11,9 +11,7 @@ vindra::ContextInitData DefaultInit(const char* name) {
     vindra::ContextInitData init{};
     init.name = name;
     init.type = 1;
-    init.window = 0;
-    init.clPlatformIndex = -1;
-    init.clDeviceIndex = -1;
+    init.clPlatformIndex = init.clDeviceIndex = -1;
     return init;
 }
 
@@ -27,25 +25,13 @@ ContextPtr Create(vindra::ContextInitData init) {
     return context;
 }
 
-ContextPtr CreateHeadless(const char* name) { return Create(DefaultInit(name)); }
-
-namespace {
-// Side by side, never overlapping: pixels of an obscured window cannot be read back.
-void NextPlace(int* x, int* y) {
-    static int placed = 0;
-    *x = (placed % 8) * 160;
-    *y = (placed / 8 % 6) * 160;
-    ++placed;
-}
-}  // namespace
+// Windows go side by side, never overlapping: pixels of an obscured window cannot be read back.
+static int windowsPlaced = 0;
 
 unsigned long TestWindow::PresentedPixel(int x, int y, unsigned long expected) const {
-    unsigned long pixel = Pixel(x, y);
-    for (int attempt = 0; attempt < 50 && pixel != expected; ++attempt) {
+    for (int attempt = 0; attempt < 50 && Pixel(x, y) != expected; ++attempt)
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        pixel = Pixel(x, y);
-    }
-    return pixel;
+    return Pixel(x, y);
 }
 
 #if !defined(_WIN32)
@@ -53,9 +39,9 @@ unsigned long TestWindow::PresentedPixel(int x, int y, unsigned long expected) c
 TestWindow::TestWindow(int width, int height) {
     connection = XOpenDisplay(nullptr);
     if (connection == nullptr) return;
-    int x = 0, y = 0;
-    NextPlace(&x, &y);
-    window = XCreateSimpleWindow(connection, DefaultRootWindow(connection), x, y, width, height, 0, 0, 0);
+    const int place = windowsPlaced++;
+    window = XCreateSimpleWindow(connection, DefaultRootWindow(connection), place % 8 * 160, place / 8 % 6 * 160, width,
+                                 height, 0, 0, 0);
     XMapWindow(connection, window);
     XSync(connection, False);
 }
@@ -66,11 +52,10 @@ TestWindow::~TestWindow() {
 }
 
 void TestWindow::Destroy() {
-    if (window != 0) {
-        XDestroyWindow(connection, window);
-        XSync(connection, False);
-        window = 0;
-    }
+    if (window == 0) return;
+    XDestroyWindow(connection, window);
+    XSync(connection, False);
+    window = 0;
 }
 
 unsigned long TestWindow::Pixel(int x, int y) const {
@@ -84,19 +69,16 @@ unsigned long TestWindow::Pixel(int x, int y) const {
 #else
 
 TestWindow::TestWindow(int width, int height) {
-    int x = 0, y = 0;
-    NextPlace(&x, &y);
-    window = CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, x, y, width, height, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
+    const int place = windowsPlaced++;
+    window = CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, place % 8 * 160, place / 8 % 6 * 160,
+                             width, height, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 TestWindow::~TestWindow() { Destroy(); }
 
 void TestWindow::Destroy() {
-    if (window != nullptr) {
-        DestroyWindow(window);
-        window = nullptr;
-    }
+    if (window != nullptr) DestroyWindow(window);
+    window = nullptr;
 }
 
 unsigned long TestWindow::Pixel(int x, int y) const {

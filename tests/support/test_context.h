@@ -20,15 +20,12 @@ namespace vindra_test {
 // A creation record as most hosts fill it: type 1, headless, automatic OpenCL choice.
 vindra::ContextInitData DefaultInit(const char* name = "test");
 
-struct ContextDeleter {
-    void operator()(vindra::Context* context) const { delete context; }
-};
-using ContextPtr = std::unique_ptr<vindra::Context, ContextDeleter>;
+using ContextPtr = std::unique_ptr<vindra::Context>;  // deleted through the interface's virtual destructor
 
 // CreateContext on `init`; null when it failed. On Windows the first success also initialises the test
 // executable's own GLEW, so that tests can make raw GL calls beyond GL 1.1.
 ContextPtr Create(vindra::ContextInitData init);
-ContextPtr CreateHeadless(const char* name = "test");
+inline ContextPtr CreateHeadless(const char* name = "test") { return Create(DefaultInit(name)); }
 
 // A mapped X window on the host's own display connection, as an application would own it. Windows are
 // placed apart from each other (up to 150x150 pixels each).
