@@ -32,44 +32,18 @@ GLXFBConfig ChooseConfig(const int* attributes) {
 
 // One full create-use-destroy round; false when a step failed.
 bool RawCreateAndDestroy() {
-    static const int kCopySwap[] = {GLX_X_RENDERABLE,
-                                    True,
-                                    GLX_DRAWABLE_TYPE,
-                                    GLX_WINDOW_BIT,
-                                    GLX_DOUBLEBUFFER,
-                                    True,
-                                    GLX_DEPTH_SIZE,
-                                    24,
-                                    GLX_SWAP_METHOD_OML,
-                                    GLX_SWAP_COPY_OML,
-                                    GLX_RED_SIZE,
-                                    8,
-                                    GLX_GREEN_SIZE,
-                                    8,
-                                    GLX_BLUE_SIZE,
-                                    8,
-                                    GLX_ALPHA_SIZE,
-                                    8,
-                                    None};
+    // clang-format off
+    static const int kCopySwap[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_DOUBLEBUFFER, True,
+                                    GLX_DEPTH_SIZE, 24, GLX_SWAP_METHOD_OML, GLX_SWAP_COPY_OML, GLX_RED_SIZE, 8,
+                                    GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8, GLX_ALPHA_SIZE, 8, None};
+    // clang-format on
     // Drivers without copy-swap configurations (Mesa's software rasteriser) get the same list without
     // the swap method, the step vindra falls back to as well.
-    static const int kAnySwap[] = {GLX_X_RENDERABLE,
-                                   True,
-                                   GLX_DRAWABLE_TYPE,
-                                   GLX_WINDOW_BIT,
-                                   GLX_DOUBLEBUFFER,
-                                   True,
-                                   GLX_DEPTH_SIZE,
-                                   24,
-                                   GLX_RED_SIZE,
-                                   8,
-                                   GLX_GREEN_SIZE,
-                                   8,
-                                   GLX_BLUE_SIZE,
-                                   8,
-                                   GLX_ALPHA_SIZE,
-                                   8,
-                                   None};
+    // clang-format off
+    static const int kAnySwap[] = {GLX_X_RENDERABLE, True, GLX_DRAWABLE_TYPE, GLX_WINDOW_BIT, GLX_DOUBLEBUFFER, True,
+                                   GLX_DEPTH_SIZE, 24, GLX_RED_SIZE, 8, GLX_GREEN_SIZE, 8, GLX_BLUE_SIZE, 8,
+                                   GLX_ALPHA_SIZE, 8, None};
+    // clang-format on
     static const int kNoAttributes[] = {None, None};
 
     GLXFBConfig config = ChooseConfig(kCopySwap);

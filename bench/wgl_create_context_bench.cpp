@@ -17,30 +17,17 @@ namespace {
 // One full create-use-destroy round; false when a step failed. A window takes one pixel format for
 // life, so each round makes its own, as vindra does for a windowless context.
 bool RawCreateAndDestroy() {
-    static const int kFormat[] = {WGL_DRAW_TO_WINDOW_ARB,
-                                  1,
-                                  WGL_SUPPORT_OPENGL_ARB,
-                                  1,
-                                  WGL_ACCELERATION_ARB,
-                                  WGL_FULL_ACCELERATION_ARB,
-                                  WGL_SWAP_METHOD_ARB,
-                                  WGL_SWAP_COPY_ARB,
-                                  WGL_DOUBLE_BUFFER_ARB,
-                                  1,
-                                  WGL_DEPTH_BITS_ARB,
-                                  24,
-                                  WGL_RED_BITS_ARB,
-                                  8,
-                                  WGL_GREEN_BITS_ARB,
-                                  8,
-                                  WGL_BLUE_BITS_ARB,
-                                  8,
-                                  WGL_ALPHA_BITS_ARB,
-                                  8,
-                                  0,
-                                  0};
+    // clang-format off
+    static const int kFormat[] = {WGL_DRAW_TO_WINDOW_ARB, 1, WGL_SUPPORT_OPENGL_ARB, 1,
+                                  WGL_ACCELERATION_ARB, WGL_FULL_ACCELERATION_ARB,
+                                  WGL_SWAP_METHOD_ARB, WGL_SWAP_COPY_ARB, WGL_DOUBLE_BUFFER_ARB, 1,
+                                  WGL_DEPTH_BITS_ARB, 24, WGL_RED_BITS_ARB, 8, WGL_GREEN_BITS_ARB, 8,
+                                  WGL_BLUE_BITS_ARB, 8, WGL_ALPHA_BITS_ARB, 8, 0, 0};
+    // clang-format on
     static const float kNoFloats[] = {0, 0};
+    // clang-format off
     static const int kNoAttributes[] = {0, 0};
+    // clang-format on
 
     HWND window = CreateWindowExA(0, "STATIC", "raw", WS_POPUP, 0, 0, 256, 256, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr);
