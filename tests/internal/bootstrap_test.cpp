@@ -12,18 +12,16 @@ namespace {
 
 TEST(BootstrapTest, TwoFirstContextsOnTwoThreadsShareOneBootstrap) {
     ASSERT_EQ(vindra::GlExtensionBootstrapRuns(), 0);
-    std::atomic<int> waiting{2};
-    std::atomic<int> made{0};
+    std::atomic<int> waiting{2}, made{0};
     auto create = [&waiting, &made] {
         for (--waiting; waiting > 0;) std::this_thread::yield();
         vindra::ContextInitData init = vindra_test::DefaultInit();
-        vindra::Context* context = vindra::CreateContext(init);  // the library's own, nothing of the test's
-        made += context != nullptr && context->SetViewPort(0, 0, 8, 8) == vindra::ResultCode::Success;
-        delete context;
+        vindra_test::ContextPtr context(vindra::CreateContext(init));  // the library's own, nothing of the test's
+        made += context && context->SetViewPort(0, 0, 8, 8) == vindra::ResultCode::Success;
     };
-    std::thread first(create), second(create);
-    first.join();
-    second.join();
+    std::thread other(create);
+    create();
+    other.join();
     EXPECT_EQ(made, 2);
     EXPECT_EQ(vindra::GlExtensionBootstrapRuns(), 1);
 }
