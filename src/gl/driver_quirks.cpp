@@ -41,11 +41,11 @@ static_assert(sizeof kQuirks / sizeof kQuirks[0] == kDriverQuirkCount, "one entr
 
 const DriverQuirkInfo& DriverQuirks::Info(DriverQuirk quirk) { return kQuirks[static_cast<uint32_t>(quirk)]; }
 
-DriverQuirks DriverQuirks::Detect(const char* vendor, const char* renderer) {
+DriverQuirks DriverQuirks::Detect(GpuVendor vendor, const char* vendorString, const char* renderer) {
     DriverQuirks quirks;
-    quirks.Set(DriverQuirk::NvidiaClientStorageInHostMemory, StartsWith(vendor, "NVIDIA"));
-    quirks.Set(DriverQuirk::AmdWriteMappingStalls, StartsWith(vendor, "AMD") || StartsWith(vendor, "ATI"));
-    bool mesa = StartsWith(vendor, "Mesa") || Contains(renderer, "Mesa") || Contains(renderer, "llvmpipe") ||
+    quirks.Set(DriverQuirk::NvidiaClientStorageInHostMemory, vendor == GpuVendor::Nvidia);
+    quirks.Set(DriverQuirk::AmdWriteMappingStalls, vendor == GpuVendor::Amd);
+    bool mesa = StartsWith(vendorString, "Mesa") || Contains(renderer, "Mesa") || Contains(renderer, "llvmpipe") ||
                 Contains(renderer, "softpipe");
     // GLX facts; the WGL layer never asks for them.
     quirks.Set(DriverQuirk::MesaMakeCurrentOnAnyThread, mesa);

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "vindra/types.h"
+
 namespace vindra {
 
 enum class DriverQuirk : uint32_t {
@@ -33,8 +35,9 @@ struct DriverQuirkInfo {
 
 class DriverQuirks {
 public:
-    // The quirks of the driver that reports these GL_VENDOR and GL_RENDERER strings (either may be null).
-    static DriverQuirks Detect(const char* vendor, const char* renderer);
+    // The quirks of a driver of `vendor` (already read from GL_VENDOR) that reports these GL_VENDOR and
+    // GL_RENDERER strings (either may be null).
+    static DriverQuirks Detect(GpuVendor vendor, const char* vendorString, const char* renderer);
     static const DriverQuirkInfo& Info(DriverQuirk quirk);
 
     bool Has(DriverQuirk quirk) const { return (bits & Bit(quirk)) != 0; }

@@ -94,16 +94,6 @@ uint64_t GlContext::ReservedQuery17() { return 0; }
 int32_t GlContext::ReservedQuery20() { return 1; }
 bool GlContext::ReservedQuery21() { return true; }
 
-uint32_t GlContext::MakeCurrent() {
-    currentContext = this;
-    return 0;
-}
-
-uint32_t GlContext::ClearCurrent() {
-    currentContext = nullptr;
-    return 0;
-}
-
 void GlContext::SetClient(Context* newClient) { client = newClient; }
 
 // The client presents first, and its own client before it. A chain of clients that leads back to a
@@ -118,14 +108,10 @@ uint32_t GlContext::SwapBuffers(bool withClient) {
     return PresentBackBuffer();
 }
 
-bool GlContext::IsBackBufferPreserved() { return false; }
-bool GlContext::JoinSwapGroup(uint32_t) { return false; }
-bool GlContext::BindSwapBarrier(uint32_t, uint32_t) { return false; }
-
 void GlContext::SetUpGlObjects() {
     const char* vendor = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
     gpuVendor = VendorFromString(vendor, gpuVendor);
-    quirks = DriverQuirks::Detect(vendor, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
+    quirks = DriverQuirks::Detect(gpuVendor, vendor, reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
     quirks.Log(name);
 
     GLint profileMask = 0;

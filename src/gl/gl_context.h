@@ -30,14 +30,9 @@ public:
     int32_t GetType() override;
     bool ReservedQuery3() override;
     ResultCode GetInfo(ContextInfo query, size_t size, void* data, size_t* sizeRet) override;
-    uint32_t MakeCurrent() override;
-    uint32_t ClearCurrent() override;
     bool ReservedQuery10() override;
     void SetClient(Context* client) override;
     uint32_t SwapBuffers(bool withClient) override;
-    bool IsBackBufferPreserved() override;
-    bool JoinSwapGroup(uint32_t group) override;
-    bool BindSwapBarrier(uint32_t group, uint32_t barrier) override;
     bool ReservedQuery16() override;
     uint64_t ReservedQuery17() override;
     uint32_t Flush() override;
@@ -166,6 +161,10 @@ protected:
     static Context* FinishSharedContext(GlContext* shared);
 
 private:
+    // The element-binding slot of vertex array 0, which GL binds after an unbind or the deletion of the
+    // bound VAO: GL's default VAO (the ownVao slot) in a context without an ownVao.
+    GlIndexBuffer** NoVaoElementBinding() { return ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer; }
+
     char name[kNameCapacity] = {};
     Context* client = nullptr;
     int64_t videoMemoryCache = 0;

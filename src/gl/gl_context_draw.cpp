@@ -62,8 +62,7 @@ void GlContext::ForgetVertexArray(GlVertexArray* array) {
     if (array != boundVertexArray) return;
     boundVertexArray = nullptr;
     // Deleting a bound VAO leaves vertex array 0 bound; a VAO of ours elsewhere stays bound.
-    if (elementBinding == &array->ElementBuffer())
-        elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
+    if (elementBinding == &array->ElementBuffer()) elementBinding = NoVaoElementBinding();
 }
 
 ResultCode GlContext::BindVertexArray(VertexArray* array) {
@@ -72,7 +71,7 @@ ResultCode GlContext::BindVertexArray(VertexArray* array) {
         boundVertexArray->UnBindFrom(this);
         boundVertexArray->NoteUnboundFrom(this);
         boundVertexArray = nullptr;
-        elementBinding = ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer;
+        elementBinding = NoVaoElementBinding();
         return ResultCode::Success;
     }
     GlVertexArray* vertexArray = static_cast<GlVertexArray*>(array);

@@ -53,7 +53,7 @@ void GlVertexArray::NoteUnboundFrom(GlContext* context) {
     boundOn.erase(std::remove(boundOn.begin(), boundOn.end(), context), boundOn.end());
 }
 
-void GlVertexArray::EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry) {
+void GlVertexArray::EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry, bool rebindRest) {
     GlVertexBuffer* buffer = AsGl(entry->second.buffer);
     entries.erase(entry);
     dirty = true;
@@ -70,7 +70,7 @@ void GlVertexArray::EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator 
         // Changed in place, so the next draw sees the list as it is now; the buffers still listed
         // enable again what they share with the emptied one.
         buffer->UnBind();  // reports its own errors
-        BindVertexBuffers();
+        if (rebindRest) BindVertexBuffers();
         if (currentContext == owner) dirty = false;
     }
 }
@@ -117,7 +117,8 @@ void GlVertexArray::ForgetVertexBuffer(VertexBuffer* buffer) {
 // the owner's next bind whatever it says.
 ResultCode GlVertexArray::ClearVertexBuffers() {
     bool wasDirty = dirty;
-    while (!entries.empty()) EmptyEntry(entries.begin());
+    // Nothing stays listed, so nothing is enabled again after each entry.
+    while (!entries.empty()) EmptyEntry(entries.begin(), false);
     entryCount = 0;
     dirty = wasDirty;
     return ResultCode::Success;

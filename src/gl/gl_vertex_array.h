@@ -77,7 +77,9 @@ public:
     GlIndexBuffer*& ElementBuffer() { return elementBuffer; }
 
 private:
-    void EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry);
+    // With `rebindRest`, the buffers still listed enable again, where the array is bound now, the
+    // attributes they share with the emptied one.
+    void EmptyEntry(std::map<int32_t, VertexBufferBinding>::iterator entry, bool rebindRest = true);
     // Whether the calling thread's context has this array bound in GL right now.
     bool IsBoundHere() const;
 
