@@ -6,8 +6,8 @@
 #ifndef VINDRA_COMPUTE_H
 #define VINDRA_COMPUTE_H
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #include "vindra/resources.h"
 #include "vindra/types.h"
@@ -53,6 +53,7 @@ public:
 protected:
     ~ComputeProgram() = default;
 };
+VINDRA_INTERFACE(ComputeProgram);
 
 class ComputeKernel {
 public:
@@ -66,6 +67,7 @@ public:
 protected:
     ~ComputeKernel() = default;
 };
+VINDRA_INTERFACE(ComputeKernel);
 
 class ComputeBuffer {
 public:
@@ -88,6 +90,7 @@ public:
 protected:
     ~ComputeBuffer() = default;
 };
+VINDRA_INTERFACE(ComputeBuffer);
 
 }  // namespace vindra
 

@@ -44,14 +44,30 @@ struct ContextInitData {
     int32_t clPlatformIndex;  // OpenCL platform; negative: chosen automatically
     int32_t clDeviceIndex;    // OpenCL GPU device on that platform; negative: chosen automatically
 };
+VINDRA_RECORD_FIELD(ContextInitData, name, 0);
+VINDRA_RECORD_FIELD(ContextInitData, type, 8);
+VINDRA_RECORD_FIELD(ContextInitData, window, 16);
+VINDRA_RECORD_FIELD(ContextInitData, shareContext, 24);
+VINDRA_RECORD_FIELD(ContextInitData, deepColor, 32);
+VINDRA_RECORD_FIELD(ContextInitData, floatColor, 33);
+VINDRA_RECORD_FIELD(ContextInitData, reserved, 34);
+VINDRA_RECORD_FIELD(ContextInitData, multisample, 35);
+VINDRA_RECORD_FIELD(ContextInitData, swapExchange, 36);
+VINDRA_RECORD_FIELD(ContextInitData, majorVersion, 40);
+VINDRA_RECORD_FIELD(ContextInitData, minorVersion, 44);
+VINDRA_RECORD_FIELD(ContextInitData, coreProfile, 48);
+VINDRA_RECORD_FIELD(ContextInitData, clPlatformIndex, 52);
+VINDRA_RECORD_FIELD(ContextInitData, clDeviceIndex, 56);
+VINDRA_RECORD_SIZE(ContextInitData, 64);
 
 // The rendering and compute context. Delete it through this interface (virtual destructor) after
 // releasing every resource it made.
 class Context {
 public:
-    // Slot 0. Deletes the GL context and the context's own GL and compute objects; clears the calling
-    // thread's current context when it is this one. Resources still held by the host are not released.
-    virtual ~Context() = default;
+    // Slot 0, the destructor (`delete context`). Deletes the GL context and the context's own GL and
+    // compute objects; clears the calling thread's current context when it is this one. Resources still
+    // held by the host are not released.
+    VINDRA_DESTRUCTOR_SLOT(Context)
 
     // --- identity, threads, presentation ---
     virtual const char* GetName() = 0;  // the stored name ("" when none); valid as long as the context
@@ -170,7 +186,19 @@ public:
     virtual ResultCode ReleaseComputeBuffer(ComputeBuffer** buffer) = 0;
     virtual ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,
                                          size_t destinationOffset, size_t size) = 0;
+
+protected:
+    // Slots 86 to 88: the implementation's own operations (creation, video-memory queries in bytes),
+    // not for hosts. Declared here so that every compiler puts them before the destructor entries
+    // that GCC adds on Windows.
+    virtual bool Init(ContextInitData& init) = 0;
+    virtual int64_t GetTotalVideoMemory() = 0;
+    virtual int64_t GetAvailableVideoMemory() = 0;
+
+public:
+    VINDRA_DESTRUCTOR_TAIL(Context)
 };
+VINDRA_INTERFACE(Context);
 
 // The library's only export. Returns a new context, current on the calling thread, or null (type 2, or
 // creation failed; the reason has been reported). The host owns the result and deletes it.

@@ -7,8 +7,8 @@
 #ifndef VINDRA_RESOURCES_H
 #define VINDRA_RESOURCES_H
 
-#include <cstddef>
-#include <cstdint>
+#include <stddef.h>
+#include <stdint.h>
 
 #include "vindra/types.h"
 
@@ -76,6 +76,12 @@ struct VertexAttribute {
     uint64_t offset;           // bytes: within the vertex, or within a vertex array's constant block
     bool normalized;           // fixed-point values are normalised (vertex buffers only)
 };
+VINDRA_RECORD_FIELD(VertexAttribute, location, 0);
+VINDRA_RECORD_FIELD(VertexAttribute, type, 4);
+VINDRA_RECORD_FIELD(VertexAttribute, components, 8);
+VINDRA_RECORD_FIELD(VertexAttribute, offset, 16);
+VINDRA_RECORD_FIELD(VertexAttribute, normalized, 24);
+VINDRA_RECORD_SIZE(VertexAttribute, 32);
 
 // Layout of the vertices in a vertex buffer, or of a vertex array's constant values.
 // The library copies the whole record.
@@ -84,6 +90,10 @@ struct VertexLayout {
     int32_t attributeCount;         // valid entries in attributes, 0 to 8
     VertexAttribute attributes[8];  // valid from the first
 };
+VINDRA_RECORD_FIELD(VertexLayout, stride, 0);
+VINDRA_RECORD_FIELD(VertexLayout, attributeCount, 4);
+VINDRA_RECORD_FIELD(VertexLayout, attributes, 8);
+VINDRA_RECORD_SIZE(VertexLayout, 8 + 8 * 32);
 
 // Buffer interfaces have no virtual destructor: only the context's Release... operations,
 // which know the concrete class, destroy them.
@@ -101,6 +111,7 @@ public:
 protected:
     ~IndexBuffer() = default;
 };
+VINDRA_INTERFACE(IndexBuffer);
 
 class VertexBuffer {
 public:
@@ -115,6 +126,7 @@ public:
 protected:
     ~VertexBuffer() = default;
 };
+VINDRA_INTERFACE(VertexBuffer);
 
 class PixelBuffer {
 public:
@@ -132,6 +144,7 @@ public:
 protected:
     ~PixelBuffer() = default;
 };
+VINDRA_INTERFACE(PixelBuffer);
 
 class UniformBuffer {
 public:
@@ -144,6 +157,7 @@ public:
 protected:
     ~UniformBuffer() = default;
 };
+VINDRA_INTERFACE(UniformBuffer);
 
 // ---------------------------------------------------------------------------------------------
 // Textures
@@ -222,6 +236,15 @@ struct TextureDesc {
     uint32_t flags;         // TextureFlags bits
     uint32_t externalName;  // GL texture to wrap when flags has TextureFlagExternal
 };
+VINDRA_RECORD_FIELD(TextureDesc, format, 0);
+VINDRA_RECORD_FIELD(TextureDesc, width, 4);
+VINDRA_RECORD_FIELD(TextureDesc, height, 8);
+VINDRA_RECORD_FIELD(TextureDesc, depth, 12);
+VINDRA_RECORD_FIELD(TextureDesc, reserved, 16);
+VINDRA_RECORD_FIELD(TextureDesc, target2D, 24);
+VINDRA_RECORD_FIELD(TextureDesc, flags, 28);
+VINDRA_RECORD_FIELD(TextureDesc, externalName, 32);
+VINDRA_RECORD_SIZE(TextureDesc, 40);
 
 class Texture {
 public:
@@ -256,8 +279,10 @@ public:
     virtual ResultCode ReleaseFromCompute() = 0;
     // Deletes the GL texture unless it is external. Release through the context, which
     // unbinds it from every texture unit first.
-    virtual ~Texture() = default;
+    VINDRA_DESTRUCTOR_SLOT(Texture)
+    VINDRA_DESTRUCTOR_TAIL(Texture)
 };
+VINDRA_INTERFACE(Texture);
 
 // ---------------------------------------------------------------------------------------------
 // Framebuffers
@@ -276,6 +301,17 @@ struct FramebufferDesc {
     uint8_t stencilBuffer;      // make a stencil renderbuffer
     PixelFormat stencilFormat;  // its format
 };
+VINDRA_RECORD_FIELD(FramebufferDesc, colorTexture, 0);
+VINDRA_RECORD_FIELD(FramebufferDesc, samples, 8);
+VINDRA_RECORD_FIELD(FramebufferDesc, width, 12);
+VINDRA_RECORD_FIELD(FramebufferDesc, height, 16);
+VINDRA_RECORD_FIELD(FramebufferDesc, colorBuffer, 20);
+VINDRA_RECORD_FIELD(FramebufferDesc, colorFormat, 24);
+VINDRA_RECORD_FIELD(FramebufferDesc, depthBuffer, 28);
+VINDRA_RECORD_FIELD(FramebufferDesc, depthFormat, 32);
+VINDRA_RECORD_FIELD(FramebufferDesc, stencilBuffer, 36);
+VINDRA_RECORD_FIELD(FramebufferDesc, stencilFormat, 40);
+VINDRA_RECORD_SIZE(FramebufferDesc, 48);
 
 class Framebuffer {
 public:
@@ -290,8 +326,10 @@ public:
     // The single-sample GL framebuffer object name; 0 before Init.
     virtual uint32_t GetHandle() = 0;
     // Deletes the framebuffer objects and renderbuffers; attached textures stay alive.
-    virtual ~Framebuffer() = default;
+    VINDRA_DESTRUCTOR_SLOT(Framebuffer)
+    VINDRA_DESTRUCTOR_TAIL(Framebuffer)
 };
+VINDRA_INTERFACE(Framebuffer);
 
 // ---------------------------------------------------------------------------------------------
 // Shaders
@@ -323,6 +361,12 @@ struct UniformVariable {
     int32_t count;       // array elements
     int32_t location;    // -1 until resolved, or when the name is not an active uniform
 };
+VINDRA_RECORD_FIELD(UniformVariable, name, 0);
+VINDRA_RECORD_FIELD(UniformVariable, type, 8);
+VINDRA_RECORD_FIELD(UniformVariable, components, 12);
+VINDRA_RECORD_FIELD(UniformVariable, count, 16);
+VINDRA_RECORD_FIELD(UniformVariable, location, 20);
+VINDRA_RECORD_SIZE(UniformVariable, 24);
 
 class ShaderLibrary {
 public:
@@ -334,8 +378,10 @@ public:
     virtual ResultCode Compile(ShaderStage stage, uint32_t count, const char* const* strings,
                                const int32_t* lengths) = 0;
     // Deletes the GL shader.
-    virtual ~ShaderLibrary() = default;
+    VINDRA_DESTRUCTOR_SLOT(ShaderLibrary)
+    VINDRA_DESTRUCTOR_TAIL(ShaderLibrary)
 };
+VINDRA_INTERFACE(ShaderLibrary);
 
 class ShaderProgram {
 public:
@@ -372,8 +418,10 @@ public:
     virtual uint32_t ReservedQuery11() = 0;
     virtual uint32_t ReservedQuery12() = 0;
     // Deletes the GL program and the shaders it still owns; attached libraries are untouched.
-    virtual ~ShaderProgram() = default;
+    VINDRA_DESTRUCTOR_SLOT(ShaderProgram)
+    VINDRA_DESTRUCTOR_TAIL(ShaderProgram)
 };
+VINDRA_INTERFACE(ShaderProgram);
 
 // ---------------------------------------------------------------------------------------------
 // Vertex arrays
@@ -384,6 +432,9 @@ struct VertexBufferBinding {
     VertexBuffer* buffer;  // not owned; null for an empty entry
     uint64_t offset;       // bytes added to every attribute offset of the buffer's layout
 };
+VINDRA_RECORD_FIELD(VertexBufferBinding, buffer, 0);
+VINDRA_RECORD_FIELD(VertexBufferBinding, offset, 8);
+VINDRA_RECORD_SIZE(VertexBufferBinding, 16);
 
 class VertexArray {
 public:
@@ -404,8 +455,10 @@ public:
     // InvalidValue when the range lies outside the block.
     virtual ResultCode UpdateConstantData(size_t offset, size_t size, const void* data) = 0;
     // Deletes the vertex array object on its owner context and frees the constant block.
-    virtual ~VertexArray() = default;
+    VINDRA_DESTRUCTOR_SLOT(VertexArray)
+    VINDRA_DESTRUCTOR_TAIL(VertexArray)
 };
+VINDRA_INTERFACE(VertexArray);
 
 // ---------------------------------------------------------------------------------------------
 // Fences
@@ -423,8 +476,10 @@ public:
     // when unset.
     virtual ResultCode ClientCheck() = 0;
     // Deletes the GL sync object.
-    virtual ~FenceSync() = default;
+    VINDRA_DESTRUCTOR_SLOT(FenceSync)
+    VINDRA_DESTRUCTOR_TAIL(FenceSync)
 };
+VINDRA_INTERFACE(FenceSync);
 
 }  // namespace vindra
 

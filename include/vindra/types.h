@@ -2,20 +2,14 @@
 #ifndef VINDRA_TYPES_H
 #define VINDRA_TYPES_H
 
-#include <cstddef>
-#include <cstdint>
+// The C headers, so that a host built without a C++ standard library can include these too.
+#include <stddef.h>
+#include <stdint.h>
+
+#include "vindra/abi.h"
 
 #if defined(_WIN32)
-// Imported without __declspec(dllimport): the import library's thunk serves a function just as well,
-// and the same declaration then also links against the library's objects statically.
-#if defined(VINDRA_BUILDING_LIBRARY)
-#define VINDRA_API __declspec(dllexport)
-#else
-#define VINDRA_API
-#endif
 struct HWND__;
-#else
-#define VINDRA_API __attribute__((visibility("default")))
 #endif
 
 // Xlib defines `Success` and `Always` as macros. These headers may follow <X11/Xlib.h>, so the macros

@@ -110,10 +110,10 @@ public:
     ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,
                                  size_t destinationOffset, size_t size) override;
 
-    // Operations GlContext adds (slots 86 to 88).
-    virtual bool Init(ContextInitData& init) = 0;  // makes the GL context and its own objects
-    virtual int64_t GetTotalVideoMemory();         // bytes, 0 when nothing can be learned
-    virtual int64_t GetAvailableVideoMemory();     // bytes, 0 without GL_NVX_gpu_memory_info
+    // The implementation's own operations (slots 86 to 88), public here.
+    bool Init(ContextInitData& init) override = 0;  // makes the GL context and its own objects
+    int64_t GetTotalVideoMemory() override;         // bytes, 0 when nothing can be learned
+    int64_t GetAvailableVideoMemory() override;     // bytes, 0 without GL_NVX_gpu_memory_info
 
     // The window system's handle of the GL context (GLXContext, HGLRC), as it reports what is current.
     virtual const void* NativeHandle() const = 0;

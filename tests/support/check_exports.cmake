@@ -1,6 +1,6 @@
-# Asserts that a shared library exports exactly one symbol of ours: vindra::CreateContext.
-#   cmake -DLIBRARY=<file> -DTOOL=<objdump or nm> -DKIND=<pe|elf> -P check_exports.cmake
-set(expected "_ZN6vindra13CreateContextERNS_15ContextInitDataE")
+# Asserts that a shared library exports exactly the names listed in EXPECTED (sorted, comma-separated).
+#   cmake -DLIBRARY=<file> -DTOOL=<objdump or nm> -DKIND=<pe|elf> -DEXPECTED=<names> -P check_exports.cmake
+string(REPLACE "," ";" expected "${EXPECTED}")
 if(KIND STREQUAL "pe")
   execute_process(COMMAND "${TOOL}" -p "${LIBRARY}" OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
   string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n([^\n]+\n)*" table "${dump}")
@@ -19,6 +19,6 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${TOOL} failed on ${LIBRARY}")
 endif()
 if(NOT names STREQUAL expected)
-  message(FATAL_ERROR "${LIBRARY} exports [${names}], expected only ${expected}")
+  message(FATAL_ERROR "${LIBRARY} exports [${names}], expected only [${expected}]")
 endif()
-message(STATUS "${LIBRARY} exports only ${expected}")
+message(STATUS "${LIBRARY} exports only [${expected}]")
