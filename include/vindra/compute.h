@@ -3,6 +3,7 @@
 // Programs and buffers are created and released through the Context; kernels belong to their
 // program. The order of the virtual operations is part of the binary interface: never reorder,
 // insert or remove an operation.
+// Every interface here follows the rules of vindra/abi.h, which keep one layout for every compiler.
 #ifndef VINDRA_COMPUTE_H
 #define VINDRA_COMPUTE_H
 

@@ -3,6 +3,7 @@
 // A host fills a ContextInitData, calls vindra::CreateContext and gets a Context* that is current on
 // the calling thread. Everything else goes through the Context's operations and the resource objects
 // it creates. The order of the virtual operations is part of the binary interface and never changes.
+// Every interface here follows the rules of vindra/abi.h, which keep one layout for every compiler.
 //
 // Conventions of every operation:
 // - ResultCode results: Success (0) or the reason of the failure, which has been reported to the host's

@@ -4,6 +4,7 @@
 // Every interface is created and released through the Context. The order of the virtual
 // operations is part of the binary interface: hosts call them through the vtable, so never
 // reorder, insert or remove an operation.
+// Every interface here follows the rules of vindra/abi.h, which keep one layout for every compiler.
 #ifndef VINDRA_RESOURCES_H
 #define VINDRA_RESOURCES_H
 
