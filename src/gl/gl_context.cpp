@@ -9,6 +9,8 @@
 
 #include "core/context_switch.h"
 #include "core/current_context.h"
+#include "gl/gl_framebuffer.h"
+#include "gl/gl_texture.h"
 #include "gl/gl_vertex_array.h"
 
 namespace vindra {
@@ -58,6 +60,9 @@ GlContext::~GlContext() {
     // Vertex arrays outlive the context only as host objects to release: they must not reach it.
     if (boundVertexArray != nullptr) boundVertexArray->NoteUnboundFrom(this);
     for (GlVertexArray* array : vertexArrays) array->NoteOwnerDeleted();
+    for (GlTexture* texture : textureUnits)
+        if (texture != nullptr) texture->NoteUnboundFrom(this);
+    if (boundFramebuffer != nullptr) boundFramebuffer->NoteContextDeleted(this);
     if (currentContext == this) currentContext = nullptr;
 }
 
@@ -81,8 +86,12 @@ Context* GlContext::FinishSharedContext(GlContext* shared) {
 
 void GlContext::ReleaseGlObjects() {
     ContextSwitch use(*this, ContextSwitch::OnExit::ReleaseTarget);
-    if (use.Active() && ownVao != 0) glDeleteVertexArrays(1, &ownVao);
-    ownVao = 0;
+    if (use.Active()) {
+        if (ownVao != 0) glDeleteVertexArrays(1, &ownVao);
+        for (GLuint* object : {&spareFbo[0], &spareFbo[1], &copyFbo})
+            if (*object != 0) glDeleteFramebuffers(1, object);
+    }
+    ownVao = spareFbo[0] = spareFbo[1] = copyFbo = 0;
 }
 
 const char* GlContext::GetName() { return name; }
@@ -122,6 +131,9 @@ void GlContext::SetUpGlObjects() {
         glBindVertexArray(ownVao);
     }
 
+    glGenFramebuffers(1, &spareFbo[0]);
+    glGenFramebuffers(1, &spareFbo[1]);
+    glGenFramebuffers(1, &copyFbo);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
 }

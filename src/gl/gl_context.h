@@ -14,6 +14,8 @@ namespace vindra {
 class GlVertexArray;
 class GlIndexBuffer;
 class GlShaderProgram;
+class GlTexture;
+class GlFramebuffer;
 
 // Keeps no copy of render state: every setter reaches GL on every call.
 class GlContext : public Context {
@@ -135,6 +137,14 @@ public:
     // An index buffer operation bound GL_ELEMENT_ARRAY_BUFFER and left it at 0: the vertex array
     // object bound now lost its index buffer.
     void NoteElementBindingCleared() { *elementBinding = nullptr; }
+    // A texture or framebuffer this context records as bound is being destroyed (wherever it was
+    // released): the records go.
+    void ForgetTexture(GlTexture* texture);
+    void ForgetFramebuffer(GlFramebuffer* framebuffer);
+    // The context's own framebuffer objects through which a framebuffer of another context is bound.
+    uint32_t SpareFramebuffer(int index) const { return spareFbo[index]; }
+
+    static constexpr int kTextureUnits = 16;
 
 protected:
     // What each window-system layer adds, with its own calls only.
@@ -146,8 +156,8 @@ protected:
     // query of its own for it (AMD GPU association, Mesa's renderer query); 0 where it has none.
     virtual uint32_t QueryDriverVideoMemoryMiB() = 0;
 
-    // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile) and sets pixel
-    // alignment 1. Runs on a freshly made-current GL context.
+    // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile), spare and
+    // copy framebuffer objects, and sets pixel alignment 1. Runs on a freshly made-current GL context.
     void SetUpGlObjects();
     // Deletes the names SetUpGlObjects made, in this context's own GL context (the names mean other
     // objects in any other), and leaves the thread's binding as it was, except that this context is
@@ -161,6 +171,9 @@ protected:
     static Context* FinishSharedContext(GlContext* shared);
 
 private:
+    // Sends the sampler parameters changed on the textures bound on the units; before every draw.
+    void ApplyTextureParameters();
+
     // The element-binding slot of vertex array 0, which GL binds after an unbind or the deletion of the
     // bound VAO: GL's default VAO (the ownVao slot) in a context without an ownVao.
     GlIndexBuffer** NoVaoElementBinding() { return ownVao != 0 ? &noVaoElementBuffer : &ownVaoElementBuffer; }
@@ -181,6 +194,10 @@ private:
     GlIndexBuffer** elementBinding = &ownVaoElementBuffer;  // the slot of the VAO bound in GL now
     GlIndexBuffer* boundIndexBuffer = nullptr;
     GlShaderProgram* boundShaderProgram = nullptr;
+    GlTexture* textureUnits[kTextureUnits] = {};
+    GlFramebuffer* boundFramebuffer = nullptr;
+    uint32_t spareFbo[2] = {0, 0};
+    uint32_t copyFbo = 0;  // CopyTextureToBuffer reads a texture through it
     // Live vertex arrays this context made, wherever they are released: a vertex buffer released
     // through this context is taken out of them first, so that no later bind reaches freed memory.
     std::vector<GlVertexArray*> vertexArrays;

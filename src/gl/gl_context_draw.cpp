@@ -85,11 +85,11 @@ ResultCode GlContext::BindVertexArray(VertexArray* array) {
     return result;
 }
 
-// Sampler parameters changed on bound textures reach GL just before a draw; textures are not built
-// yet, so the draws have none to send.
+// Sampler parameters changed on bound textures reach GL just before a draw.
 ResultCode GlContext::DrawPrimitives(PrimitiveType type, int32_t first, int32_t count) {
     constexpr const char* kOperation = "GlContext::DrawPrimitives";
     if (!IsValidEnum(type, TableSize(kPrimitiveModes), kOperation, "PrimitiveType")) return ResultCode::InvalidEnum;
+    ApplyTextureParameters();
     glDrawArrays(kPrimitiveModes[static_cast<int32_t>(type)], first, count);
     return CheckGlError(kOperation);
 }
@@ -109,6 +109,7 @@ ResultCode GlContext::DrawIndexedPrimitives(PrimitiveType type, int32_t count, u
                    kOperation);
         return ResultCode::InvalidOperation;
     }
+    ApplyTextureParameters();
     const void* offset = reinterpret_cast<const void*>(static_cast<uintptr_t>(indexByteOffset));
     glDrawElementsBaseVertex(kPrimitiveModes[static_cast<int32_t>(type)], count, indexType, offset, baseVertex);
     return CheckGlError(kOperation);

@@ -1,0 +1,291 @@
+// Textures, framebuffers and copies on real GL: formats round-trip, swizzles and sampler parameters seen
+// by a shader, off-screen rendering with and without multisampling, and pixels moved between
+// framebuffers, textures, pixel buffers and host memory.
+#include "gl_test.h"
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "gl/gl_context.h"
+#include "gl/gl_texture.h"
+#include "gl/pixel_format_table.h"
+
+using namespace vindra;
+using namespace vindra_test;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// A triangle over the whole target (mode 0 and 1) or over its lower-left half (mode 2), at depth `depth`;
+// mode 1 samples unit 0 in the middle, the others paint `color`.
+const char* const kShaders[] = {
+    "#version 450 core\nuniform int mode;\nuniform float depth;\nvoid main() {\n"
+    "  vec2 corner = vec2(gl_VertexID == 1 ? 1 : -1, gl_VertexID == 2 ? 1 : -1);\n"
+    "  if (mode != 2) corner = vec2(gl_VertexID == 1 ? 3 : -1, gl_VertexID == 2 ? 3 : -1);\n"
+    "  gl_Position = vec4(corner, depth, 1.0);\n}\n",
+    "#version 450 core\nuniform int mode;\nuniform vec4 color;\nuniform sampler2D image;\nout vec4 fragColor;\n"
+    "void main() { fragColor = mode == 1 ? texture(image, vec2(0.5)) : color; }\n"};
+
+class TextureTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        if (HasFatalFailure()) return;
+        program = glCreateProgram();
+        for (GLenum stage : {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER}) {
+            GLuint shader = glCreateShader(stage);
+            glShaderSource(shader, 1, &kShaders[stage == GL_FRAGMENT_SHADER], nullptr);
+            glCompileShader(shader);
+            glAttachShader(program, shader);
+            glDeleteShader(shader);
+        }
+        glLinkProgram(program);
+        glUseProgram(program);
+        glViewport(0, 0, 64, 64);
+        ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    }
+    void TearDown() override {
+        if (context) {
+            context->MakeCurrent();
+            for (Framebuffer*& framebuffer : framebuffers) context->ReleaseFramebuffer(&framebuffer);
+            for (Texture*& texture : textures) context->ReleaseTexture(&texture);
+            for (PixelBuffer*& buffer : pixelBuffers) context->ReleasePixelBuffer(&buffer);
+            glDeleteProgram(program);
+        }
+        GlTest::TearDown();
+    }
+    Texture* MakeTexture(PixelFormat format, int32_t width, int32_t height, int32_t depth = 0, uint8_t target2D = 1) {
+        Texture* texture = textures.emplace_back(context->CreateTexture());
+        TextureDesc desc{format, width, height, depth, 0, target2D, 0, 0};
+        lastInit = texture->Init(desc);
+        return texture;
+    }
+    Framebuffer* MakeFramebuffer(FramebufferDesc& desc) {
+        Framebuffer* framebuffer = framebuffers.emplace_back(context->CreateFramebuffer());
+        lastInit = framebuffer->Init(desc);
+        return framebuffer;
+    }
+    PixelBuffer* MakePixelBuffer(uint64_t size) {
+        PixelBuffer* buffer = pixelBuffers.emplace_back(context->CreatePixelBuffer());
+        buffer->BufferData(size, nullptr, BufferUsage::DynamicRead);
+        return buffer;
+    }
+    // Draws with mode and colour through the context, so that pending sampler parameters go first.
+    void Draw(int mode, std::array<float, 4> color = {1, 0, 0, 1}, float depth = 0) {
+        glUniform1i(glGetUniformLocation(program, "mode"), mode);
+        glUniform4fv(glGetUniformLocation(program, "color"), 1, color.data());
+        glUniform1f(glGetUniformLocation(program, "depth"), depth);
+        EXPECT_EQ(context->DrawPrimitives(PrimitiveType::Triangles, 0, 3), ResultCode::Success);
+    }
+    static GLint TexParameter(Texture* texture, GLenum pname) {
+        GLint value = -1;
+        glGetTextureParameteriv(GLuint(texture->GetHandle(0)), pname, &value);
+        return value;
+    }
+
+    GLuint program = 0;
+    ResultCode lastInit = ResultCode::Failed;
+    std::vector<Texture*> textures;
+    std::vector<Framebuffer*> framebuffers;
+    std::vector<PixelBuffer*> pixelBuffers;
+};
+
+// Texel data GL stores unchanged for the format: floats and depths in [0, 1], the unused bits of the
+// 32F depth-stencil texels clear.
+Bytes Pattern(const PixelFormatRow& row, int texels) {
+    Bytes bytes(row.bytesPerTexel * texels);
+    for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 37 + 11);
+    if (row.pixelType == GL_FLOAT || row.pixelType == GL_HALF_FLOAT || row.pixelType == GL_FLOAT_32_UNSIGNED_INT_24_8_REV) {
+        const float floats[] = {0.0f, 0.25f, 0.5f, 1.0f};
+        const uint16_t halves[] = {0x0000, 0x3400, 0x3800, 0x3C00};
+        for (size_t i = 0; i * 4 < bytes.size(); ++i) {
+            if (row.pixelType == GL_HALF_FLOAT) {
+                if (i * 2 < bytes.size() / 2) std::memcpy(&bytes[i * 2], &halves[i % 4], 2);
+            } else if (row.pixelType == GL_FLOAT || i % 2 == 0) {
+                std::memcpy(&bytes[i * 4], &floats[i % 4], 4);
+            } else {
+                uint32_t stencil = uint32_t(i * 5) & 0xFF;
+                std::memcpy(&bytes[i * 4], &stencil, 4);
+            }
+        }
+    }
+    return bytes;
+}
+
+// Every format round-trips through LoadSubImage and ReadImage, on a 2D texture of 4x4 texels.
+class FormatRoundTrip : public TextureTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FormatRoundTrip, LoadSubImageAndReadImageKeepTheTexels) {
+    const PixelFormatRow& row = *FindPixelFormat(PixelFormat(GetParam()), "test");
+    Texture* texture = MakeTexture(PixelFormat(GetParam()), 4, 4);
+    ASSERT_EQ(lastInit, ResultCode::Success) << Describe(Messages());
+    Bytes in = Pattern(row, 16), out(in.size(), 0xEE);
+    ASSERT_EQ(texture->LoadSubImage(0, 0, 0, 0, 4, 4, 1, 0, in.data()), ResultCode::Success) << Describe(Messages());
+    ASSERT_EQ(texture->ReadImage(0, out.data()), ResultCode::Success) << Describe(Messages());
+    EXPECT_EQ(out, in);
+    EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), 0);  // ReadImage leaves nothing bound
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, FormatRoundTrip, ::testing::Range(0, kPixelFormatCount),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(FindPixelFormat(PixelFormat(info.param), "test")->name);
+                         });
+
+// What a shader samples from one texel: swizzles show grey, grey-and-alpha, and red and blue exchanged.
+struct SampleRow {
+    const char* name;
+    PixelFormat format;
+    Bytes texel;
+    std::array<uint8_t, 4> sampled;
+};
+// clang-format off
+const SampleRow kSampleRows[] = {
+    {"L8", PixelFormat::L8, {200}, {200, 200, 200, 255}},
+    {"LA8", PixelFormat::LA8, {200, 100}, {200, 200, 200, 100}},
+    {"L16", PixelFormat::L16, {0x00, 0x80}, {128, 128, 128, 255}},
+    {"LA16F", PixelFormat::LA16F, {0x00, 0x38, 0x00, 0x34}, {128, 128, 128, 64}},
+    {"RGBA8", PixelFormat::RGBA8, {10, 20, 30, 40}, {10, 20, 30, 40}},
+    {"BGRA8", PixelFormat::BGRA8, {10, 20, 30, 40}, {30, 20, 10, 40}},
+    {"BGRA16", PixelFormat::BGRA16, {0, 0x20, 0, 0x40, 0, 0x60, 0, 0x80}, {96, 64, 32, 128}},
+};
+// clang-format on
+
+TEST_F(TextureTest, ShadersSampleTheFormatsSwizzle) {
+    for (const SampleRow& row : kSampleRows) {
+        SCOPED_TRACE(row.name);
+        Texture* texture = MakeTexture(row.format, 1, 1);
+        texture->SetMinFilter(TextureFilter::Nearest);
+        texture->LoadSubImage(0, 0, 0, 0, 1, 1, 1, 0, row.texel.data());
+        context->BindTexture(texture, 0, 0);
+        Draw(1);
+        std::array<uint8_t, 4> pixel = ReadPixel(32, 32);
+        for (int c = 0; c < 4; ++c) EXPECT_NEAR(pixel[c], row.sampled[c], 1) << "channel " << c;
+    }
+    // A later Init with a format without swizzle sets the identity again.
+    Texture* texture = textures.front();
+    texture->Init(TextureDesc{PixelFormat::RGBA8, 1, 1, 0, 0, 1, 0, 0});
+    EXPECT_EQ(TexParameter(texture, GL_TEXTURE_SWIZZLE_R), GL_RED);
+    EXPECT_EQ(TexParameter(texture, GL_TEXTURE_SWIZZLE_A), GL_ALPHA);
+}
+
+TEST_F(TextureTest, SamplerParametersReachGlAtTheNextDrawOnlyWhenChanged) {
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 2, 2);
+    const float border[4] = {0.5f, 0.25f, 1, 1};
+    texture->SetWrapS(TextureWrap::Repeat);
+    texture->SetWrapT(TextureWrap::MirroredRepeat);
+    texture->SetWrapR(TextureWrap::ClampToBorder);
+    texture->SetMinFilter(TextureFilter::LinearMipmapNearest);
+    texture->SetMagFilter(TextureFilter::Nearest);
+    texture->SetBorderColor(border);
+    EXPECT_EQ(TexParameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);  // kept until a draw
+    context->BindTexture(texture, 0, 3);
+    Draw(0);
+    const std::pair<GLenum, GLint> sent[] = {{GL_TEXTURE_WRAP_S, GL_REPEAT}, {GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT},
+                                             {GL_TEXTURE_WRAP_R, GL_CLAMP_TO_BORDER},
+                                             {GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST},
+                                             {GL_TEXTURE_MAG_FILTER, GL_NEAREST}};
+    for (auto [pname, value] : sent) EXPECT_EQ(TexParameter(texture, pname), value) << std::hex << pname;
+    float sentBorder[4] = {};
+    glGetTextureParameterfv(GLuint(texture->GetHandle(0)), GL_TEXTURE_BORDER_COLOR, sentBorder);
+    EXPECT_EQ(sentBorder[1], 0.25f);
+    EXPECT_EQ(Get(GL_ACTIVE_TEXTURE), GL_TEXTURE0);
+    // Unchanged values are not sent again: GL keeps what was set behind the texture's back.
+    glTextureParameteri(GLuint(texture->GetHandle(0)), GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    texture->SetWrapS(TextureWrap::Repeat);
+    Draw(0);
+    EXPECT_EQ(TexParameter(texture, GL_TEXTURE_WRAP_S), GL_CLAMP_TO_EDGE);
+    EXPECT_EQ(static_cast<GlTexture*>(texture)->GetPendingMask(), 0u);
+}
+
+// The target follows the extents; a texture without any is refused and keeps its description.
+TEST_F(TextureTest, InitChoosesTheTargetFromTheExtents) {
+    struct Row {
+        int32_t width, height, depth;
+        uint8_t target2D;
+        ResultCode result;
+        GLenum target;
+    };
+    const Row rows[] = {{8, 0, 0, 1, ResultCode::Success, GL_TEXTURE_1D},
+                        {8, 4, 0, 0, ResultCode::Success, GL_TEXTURE_RECTANGLE},
+                        {8, 4, 0, 1, ResultCode::Success, GL_TEXTURE_2D},
+                        {8, 0, 2, 1, ResultCode::Success, GL_TEXTURE_3D},
+                        {8, 4, 2, 0, ResultCode::Success, GL_TEXTURE_3D},
+                        {0, 0, 0, 1, ResultCode::InvalidValue, GlTexture::kNoTarget}};
+    for (const Row& row : rows) {
+        Texture* texture = MakeTexture(PixelFormat::RGBA8, row.width, row.height, row.depth, row.target2D);
+        EXPECT_EQ(lastInit, row.result) << row.width << "x" << row.height << "x" << row.depth;
+        EXPECT_EQ(texture->GetHandle(1), row.target);
+        EXPECT_EQ(texture->GetDesc()->width, row.width);
+    }
+    Messages();
+}
+
+struct Refusal {
+    const char* name;
+    std::function<uint32_t(Context*, Texture*)> call;
+    uint32_t result;
+    std::string message;
+};
+
+TEST_F(TextureTest, RefusesBadInputWithAMessage) {
+    int32_t limit = Get(GL_MAX_TEXTURE_SIZE);
+    Texture* foreign = reinterpret_cast<Texture*>(&limit);
+    // clang-format off
+    const Refusal refusals[] = {
+        {"format", [](Context*, Texture* t) { return uint32_t(t->Init(TextureDesc{PixelFormat(35), 4, 4, 0, 0, 1, 0, 0})); },
+         2, "GlTexture::Init: invalid PixelFormat 35"},
+        {"extent", [&](Context*, Texture* t) { return uint32_t(t->Init(TextureDesc{PixelFormat::R8, limit + 1, 4, 0, 0, 1, 0, 0})); },
+         3, "GlTexture::Init: extent " + std::to_string(limit + 1) + "x4x0 outside 0 to the device's limit " + std::to_string(limit)},
+        {"wrap", [](Context*, Texture* t) { return uint32_t(t->SetWrapT(TextureWrap(5))); }, 2, "GlTexture::SetWrapT: invalid TextureWrap 5"},
+        {"filter", [](Context*, Texture* t) { return uint32_t(t->SetMagFilter(TextureFilter(-1))); }, 2, "GlTexture::SetMagFilter: invalid TextureFilter -1"},
+        {"null load", [](Context*, Texture* t) { return uint32_t(t->LoadSubImage(0, 0, 0, 0, 1, 1, 1, 0, nullptr)); },
+         3, "GlTexture::LoadSubImage: null data and no pixel buffer bound"},
+        {"null read", [](Context*, Texture* t) { return uint32_t(t->ReadImage(0, nullptr)); }, 3, "GlTexture::ReadImage: null data and no pixel buffer bound"},
+        {"unit", [](Context* c, Texture* t) { return uint32_t(c->BindTexture(t, 0, 16)); }, 3, "GlContext::BindTexture: unit 16 outside 0 to 15"},
+        {"foreign", [&](Context* c, Texture*) { return uint32_t(c->BindTexture(foreign, 0, 0)); }, 3, "not a texture of this library"},
+        {"release foreign", [&](Context* c, Texture*) { Texture* f = foreign; return c->ReleaseTexture(&f); }, 3, "not a texture of this library"},
+        {"read null", [](Context* c, Texture*) { return uint32_t(c->ReadPixels(0, 0, 0, 1, 1, nullptr)); }, 3, "GlContext::ReadPixels: null rgba"},
+    };
+    // clang-format on
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 4, 4);
+    for (const Refusal& refusal : refusals) {
+        EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
+        std::vector<Message> messages = Messages();
+        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
+        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos) << refusal.name << ": " << messages[0].text;
+    }
+    // Before any Init there is nothing to load into: no message, no GL call.
+    Texture* empty = textures.emplace_back(context->CreateTexture());
+    EXPECT_EQ(empty->LoadSubImage(0, 0, 0, 0, 1, 1, 1, 0, &limit), ResultCode::InvalidOperation);
+}
+
+TEST_F(TextureTest, ReleasesLeaveExternalTexturesAndOtherContextsIntact) {
+    GLuint external = 0;
+    glCreateTextures(GL_TEXTURE_2D, 1, &external);
+    Texture* wrapped = textures.emplace_back(context->CreateTexture());
+    EXPECT_EQ(wrapped->Init(TextureDesc{PixelFormat::RGBA8, 4, 4, 0, 0, 1, TextureFlagExternal, external}),
+              ResultCode::Success);
+    EXPECT_EQ(wrapped->GetHandle(0), external);
+    context->ReleaseTexture(&textures.back());
+    EXPECT_TRUE(glIsTexture(external));
+    // A texture bound on two units here and on a shared context, released here: both records go.
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 4, 4);
+    context->BindTexture(texture, 0, 2);
+    context->BindTexture(texture, 0, 5);
+    ContextPtr shared(context->CreateSharedContext());
+    shared->MakeCurrent();
+    shared->BindTexture(texture, 0, 1);
+    context->MakeCurrent();
+    EXPECT_EQ(context->ReleaseTexture(&textures.back()), 0u);
+    EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), 0);
+    shared->MakeCurrent();
+    // ASan sees any read of the freed texture from the shared context's units.
+    EXPECT_EQ(shared->DrawPrimitives(PrimitiveType::Points, 0, 0), ResultCode::Success);
+    shared.reset();
+    context->MakeCurrent();
+}
+
+}  // namespace
