@@ -3,8 +3,11 @@
 // framebuffers, textures, pixel buffers and host memory.
 #include "gl_test.h"
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -93,12 +96,22 @@ protected:
     std::vector<PixelBuffer*> pixelBuffers;
 };
 
+// A framebuffer description with every field given: what the arguments leave out is absent.
+FramebufferDesc Fb(Texture* colour, int32_t samples, int32_t width = 0, int32_t height = 0, uint8_t colorBuffer = 0,
+                   PixelFormat colorFormat = PixelFormat::RGBA8, uint8_t depthBuffer = 0,
+                   PixelFormat depthFormat = PixelFormat::Depth24Stencil8, uint8_t stencilBuffer = 0,
+                   PixelFormat stencilFormat = PixelFormat::Stencil8) {
+    return {colour,      samples,     width,       height,        colorBuffer,
+            colorFormat, depthBuffer, depthFormat, stencilBuffer, stencilFormat};
+}
+
 // Texel data GL stores unchanged for the format: floats and depths in [0, 1], the unused bits of the
 // 32F depth-stencil texels clear.
 Bytes Pattern(const PixelFormatRow& row, int texels) {
     Bytes bytes(row.bytesPerTexel * texels);
     for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = uint8_t(i * 37 + 11);
-    if (row.pixelType == GL_FLOAT || row.pixelType == GL_HALF_FLOAT || row.pixelType == GL_FLOAT_32_UNSIGNED_INT_24_8_REV) {
+    if (row.pixelType == GL_FLOAT || row.pixelType == GL_HALF_FLOAT ||
+        row.pixelType == GL_FLOAT_32_UNSIGNED_INT_24_8_REV) {
         const float floats[] = {0.0f, 0.25f, 0.5f, 1.0f};
         const uint16_t halves[] = {0x0000, 0x3400, 0x3800, 0x3C00};
         for (size_t i = 0; i * 4 < bytes.size(); ++i) {
@@ -183,7 +196,8 @@ TEST_F(TextureTest, SamplerParametersReachGlAtTheNextDrawOnlyWhenChanged) {
     EXPECT_EQ(TexParameter(texture, GL_TEXTURE_MAG_FILTER), GL_LINEAR);  // kept until a draw
     context->BindTexture(texture, 0, 3);
     Draw(0);
-    const std::pair<GLenum, GLint> sent[] = {{GL_TEXTURE_WRAP_S, GL_REPEAT}, {GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT},
+    const std::pair<GLenum, GLint> sent[] = {{GL_TEXTURE_WRAP_S, GL_REPEAT},
+                                             {GL_TEXTURE_WRAP_T, GL_MIRRORED_REPEAT},
                                              {GL_TEXTURE_WRAP_R, GL_CLAMP_TO_BORDER},
                                              {GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_NEAREST},
                                              {GL_TEXTURE_MAG_FILTER, GL_NEAREST}};
@@ -208,12 +222,10 @@ TEST_F(TextureTest, InitChoosesTheTargetFromTheExtents) {
         ResultCode result;
         GLenum target;
     };
-    const Row rows[] = {{8, 0, 0, 1, ResultCode::Success, GL_TEXTURE_1D},
-                        {8, 4, 0, 0, ResultCode::Success, GL_TEXTURE_RECTANGLE},
-                        {8, 4, 0, 1, ResultCode::Success, GL_TEXTURE_2D},
-                        {8, 0, 2, 1, ResultCode::Success, GL_TEXTURE_3D},
-                        {8, 4, 2, 0, ResultCode::Success, GL_TEXTURE_3D},
-                        {0, 0, 0, 1, ResultCode::InvalidValue, GlTexture::kNoTarget}};
+    const Row rows[] = {
+        {8, 0, 0, 1, ResultCode::Success, GL_TEXTURE_1D}, {8, 4, 0, 0, ResultCode::Success, GL_TEXTURE_RECTANGLE},
+        {8, 4, 0, 1, ResultCode::Success, GL_TEXTURE_2D}, {8, 0, 2, 1, ResultCode::Success, GL_TEXTURE_3D},
+        {8, 4, 2, 0, ResultCode::Success, GL_TEXTURE_3D}, {0, 0, 0, 1, ResultCode::InvalidValue, GlTexture::kNoTarget}};
     for (const Row& row : rows) {
         Texture* texture = MakeTexture(PixelFormat::RGBA8, row.width, row.height, row.depth, row.target2D);
         EXPECT_EQ(lastInit, row.result) << row.width << "x" << row.height << "x" << row.depth;
@@ -255,7 +267,8 @@ TEST_F(TextureTest, RefusesBadInputWithAMessage) {
         EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
         std::vector<Message> messages = Messages();
         ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
-        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos) << refusal.name << ": " << messages[0].text;
+        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
+            << refusal.name << ": " << messages[0].text;
     }
     // Before any Init there is nothing to load into: no message, no GL call.
     Texture* empty = textures.emplace_back(context->CreateTexture());
@@ -286,6 +299,201 @@ TEST_F(TextureTest, ReleasesLeaveExternalTexturesAndOtherContextsIntact) {
     EXPECT_EQ(shared->DrawPrimitives(PrimitiveType::Points, 0, 0), ResultCode::Success);
     shared.reset();
     context->MakeCurrent();
+}
+
+// Off-screen: 16 samples asked for and clamped, an edge the resolve averages, into a colour texture.
+TEST_F(TextureTest, MultisampledFramebufferResolvesASmoothedEdge) {
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 64, 64);
+    FramebufferDesc desc = Fb(texture, 16, 0, 0, 0, PixelFormat::RGBA8, 1);
+    Framebuffer* framebuffer = MakeFramebuffer(desc);
+    EXPECT_EQ(lastInit, ResultCode::Success);
+    EXPECT_EQ(desc.samples, std::min(16, Get(GL_MAX_SAMPLES)));
+    ASSERT_EQ(context->BindFramebuffer(framebuffer), ResultCode::Success);
+    EXPECT_EQ(context->GetBoundFramebuffer(), framebuffer);
+    const float black[4] = {0, 0, 0, 1};
+    context->Clear(ClearColorBuffer, black, 1, 0);
+    Draw(2, {1, 1, 1, 1});
+    EXPECT_EQ(framebuffer->ResolveMultisample(), ResultCode::Success);
+    context->BindFramebuffer(nullptr);
+    Bytes pixels(64 * 64 * 4);
+    texture->ReadImage(0, pixels.data());
+    EXPECT_EQ(pixels[(10 * 64 + 10) * 4], 255);  // inside the triangle
+    EXPECT_EQ(pixels[(50 * 64 + 50) * 4], 0);    // outside
+    int between = 0;
+    for (int x = 0; x < 64; ++x) between += pixels[((63 - x) * 64 + x) * 4] % 255 != 0;
+    EXPECT_GT(between, 32) << "edge pixels on the diagonal lie between the two colours";
+}
+
+TEST_F(TextureTest, DepthStencilAttachmentDoesItsDepthTest) {
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 64, 64);
+    FramebufferDesc desc = Fb(texture, 1, 0, 0, 0, PixelFormat::RGBA8, 1);
+    context->BindFramebuffer(MakeFramebuffer(desc));
+    GLint type = 0;
+    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT,
+                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
+    EXPECT_EQ(type, GL_RENDERBUFFER);
+    const float black[4] = {0, 0, 0, 1};
+    context->Clear(ClearColorBuffer | ClearDepthBuffer, black, 1, 0);
+    context->EnableDepthTest(true);
+    Draw(0, {1, 0, 0, 1}, -0.5f);
+    Draw(0, {0, 1, 0, 1}, 0.5f);  // behind: hidden
+    EXPECT_EQ(ReadPixel(32, 32), (std::array<uint8_t, 4>{255, 0, 0, 255}));
+    context->EnableDepthTest(false);
+}
+
+// A framebuffer of this context bound on a shared one renders through that context's spare objects.
+TEST_F(TextureTest, SharedContextRendersIntoTheSameTexture) {
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 8, 8);
+    FramebufferDesc desc = Fb(texture, 1);
+    Framebuffer* framebuffer = MakeFramebuffer(desc);
+    ContextPtr shared(context->CreateSharedContext());
+    shared->MakeCurrent();
+    EXPECT_EQ(shared->BindFramebuffer(framebuffer), ResultCode::Success);
+    EXPECT_NE(Get(GL_FRAMEBUFFER_BINDING), GLint(framebuffer->GetHandle()));
+    const float blue[4] = {0, 0, 1, 1};
+    shared->Clear(ClearColorBuffer, blue, 1, 0);
+    EXPECT_EQ(shared->BindFramebuffer(nullptr), ResultCode::Success);
+    EXPECT_EQ(Get(GL_FRAMEBUFFER_BINDING), 0);
+    shared->Finish();
+    context->MakeCurrent();
+    Bytes pixels(8 * 8 * 4);
+    texture->ReadImage(0, pixels.data());
+    EXPECT_EQ(Bytes(pixels.begin(), pixels.begin() + 4), (Bytes{0, 0, 255, 255}));
+    // Bound there again and released here: the shared context's record goes with it.
+    shared->MakeCurrent();
+    shared->BindFramebuffer(framebuffer);
+    context->MakeCurrent();
+    context->ReleaseFramebuffer(&framebuffers.back());
+    shared->MakeCurrent();
+    EXPECT_EQ(shared->GetBoundFramebuffer(), nullptr);
+    shared.reset();
+    context->MakeCurrent();
+}
+
+TEST_F(TextureTest, FramebufferRefusalsAndIncompleteObjects) {
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 8, 8);
+    Texture* depthTexture = MakeTexture(PixelFormat::Depth16, 8, 8);
+    int32_t maxAttachments = Get(GL_MAX_COLOR_ATTACHMENTS);
+    auto init = [&](FramebufferDesc desc) {
+        MakeFramebuffer(desc);
+        return uint32_t(lastInit);
+    };
+    FramebufferDesc colour = Fb(texture, 1);
+    Framebuffer* framebuffer = MakeFramebuffer(colour);
+    // clang-format off
+    const Refusal refusals[] = {
+        {"colour as depth", [&](Context*, Texture*) { return init(Fb(nullptr, 1, 8, 8, 0, PixelFormat::RGBA8, 1, PixelFormat::RGBA8)); },
+         3, "GlFramebuffer::Init: depthFormat RGBA8 does not suit that attachment"},
+        {"depth as colour", [&](Context*, Texture*) { return init(Fb(nullptr, 1, 8, 8, 1, PixelFormat::Depth16)); },
+         3, "GlFramebuffer::Init: colorFormat Depth16 does not suit that attachment"},
+        {"depth texture", [&](Context*, Texture*) { return init(Fb(depthTexture, 1)); },
+         3, "GlFramebuffer::Init: colour texture format Depth16 does not suit that attachment"},
+        {"stencil format", [&](Context*, Texture*) { return init(Fb(nullptr, 1, 8, 8, 0, PixelFormat::RGBA8, 0, PixelFormat::RGBA8, 1, PixelFormat(40))); },
+         2, "GlFramebuffer::Init: invalid PixelFormat 40"},
+        {"no size", [&](Context*, Texture*) { return init(Fb(nullptr, 4, 0, 8, 1, PixelFormat::RGBA8)); },
+         3, "GlFramebuffer::Init: size 0x8 outside 1 to the device's limit"},
+        {"foreign", [&](Context*, Texture*) { return init(Fb(reinterpret_cast<Texture*>(&maxAttachments), 1)); },
+         3, "GlFramebuffer::Init: "},
+        {"index", [&](Context*, Texture* t) { return uint32_t(framebuffer->AttachColorTexture(t, maxAttachments)); },
+         3, "GlFramebuffer::AttachColorTexture: index " + std::to_string(maxAttachments) + " beyond the device's"},
+        {"incomplete", [&](Context*, Texture*) { return init(Fb(nullptr, 1)); },
+         0, "GlFramebuffer::AttachBuffers: Framebuffer not complete: 0x8cd7"},
+    };
+    // clang-format on
+    for (const Refusal& refusal : refusals) {
+        EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
+        std::vector<Message> messages = Messages();
+        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
+        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
+            << refusal.name << ": " << messages[0].text;
+    }
+    // Attachment indices: negative, or detaching an empty or missing entry, are refused without a word;
+    // a texture at index 3 grows the list and lands at GL_COLOR_ATTACHMENT3.
+    EXPECT_EQ(framebuffer->AttachColorTexture(texture, -1), ResultCode::InvalidOperation);
+    EXPECT_EQ(framebuffer->AttachColorTexture(texture, 3), ResultCode::Success);
+    EXPECT_EQ(framebuffer->AttachColorTexture(nullptr, 2), ResultCode::InvalidOperation);
+    EXPECT_EQ(framebuffer->AttachColorTexture(nullptr, 5), ResultCode::InvalidOperation);
+    GLint attached = 0;
+    glGetNamedFramebufferAttachmentParameteriv(framebuffer->GetHandle(), GL_COLOR_ATTACHMENT3,
+                                               GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME, &attached);
+    EXPECT_EQ(GLuint(attached), texture->GetHandle(0));
+    EXPECT_EQ(framebuffer->AttachColorTexture(nullptr, 3), ResultCode::Success);
+    EXPECT_EQ(Messages(), std::vector<Message>{});
+}
+
+TEST_F(TextureTest, TexelsTravelThroughPixelBuffersAtAnOffset) {
+    Texture* source = MakeTexture(PixelFormat::RGBA8, 8, 4);
+    Texture* destination = MakeTexture(PixelFormat::RGBA8, 8, 4);
+    Bytes texels = Pattern(*FindPixelFormat(PixelFormat::RGBA8, "test"), 32), out(128);
+    source->LoadSubImage(0, 0, 0, 0, 8, 4, 1, 0, texels.data());
+    PixelBuffer* buffer = MakePixelBuffer(512);
+    GLint framebufferBefore = Get(GL_FRAMEBUFFER_BINDING);
+    EXPECT_EQ(context->CopyTextureToBuffer(source, buffer, 256), ResultCode::Success);
+    EXPECT_EQ(Get(GL_FRAMEBUFFER_BINDING), framebufferBefore);
+    EXPECT_EQ(Get(GL_PIXEL_PACK_BUFFER_BINDING), 0);
+    ResultCode status = ResultCode::Failed;
+    auto* mapped = static_cast<const uint8_t*>(buffer->MapBuffer(MapAccess::Read, &status));
+    ASSERT_NE(mapped, nullptr);
+    EXPECT_EQ(Bytes(mapped + 256, mapped + 384), texels);
+    buffer->UnmapBuffer();
+    EXPECT_EQ(context->CopyBufferToTexture(buffer, 256, destination), 0u);
+    EXPECT_EQ(Get(GL_PIXEL_UNPACK_BUFFER_BINDING), 0);
+    destination->ReadImage(0, out.data());
+    EXPECT_EQ(out, texels);
+    PixelBuffer* empty = pixelBuffers.emplace_back(context->CreatePixelBuffer());
+    // clang-format off
+    const Refusal refusals[] = {
+        {"past the end", [&](Context* c, Texture* t) { return uint32_t(c->CopyTextureToBuffer(t, buffer, 385)); },
+         3, "GlContext::CopyTextureToBuffer: 128 bytes at offset 385 leave the pixel buffer of 512 bytes"},
+        {"offset wraps", [&](Context* c, Texture* t) { return c->CopyBufferToTexture(buffer, UINT64_MAX, t); },
+         3, "GlContext::CopyBufferToTexture: 128 bytes at offset 18446744073709551615 leave"},
+        {"no storage", [&](Context* c, Texture* t) { return c->CopyBufferToTexture(empty, 0, t); },
+         3, "GlContext::CopyBufferToTexture: the pixel buffer has no storage (BufferData first)"},
+        {"null buffer", [&](Context* c, Texture* t) { return uint32_t(c->CopyTextureToBuffer(t, nullptr, 0)); },
+         3, "GlContext::CopyTextureToBuffer: null pixel buffer"},
+        {"null texture", [&](Context* c, Texture*) { return uint32_t(c->CopyFramebuffer(1, nullptr)); },
+         3, "GlContext::CopyFramebuffer: null texture"},
+    };
+    // clang-format on
+    for (const Refusal& refusal : refusals) {
+        EXPECT_EQ(refusal.call(context.get(), source), refusal.result) << refusal.name;
+        std::vector<Message> messages = Messages();
+        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
+        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
+            << refusal.name << ": " << messages[0].text;
+    }
+}
+
+// The window's back buffer into host memory and into a texture, with and without the direct-state entry point.
+TEST_F(TextureTest, ReadPixelsAndCopyFramebufferChooseTheirBuffers) {
+    const float green[4] = {0, 1, 0, 1}, red[4] = {1, 0, 0, 1};
+    context->Clear(ClearColorBuffer, green, 1, 0);
+    float rgba[2 * 2 * 4] = {};
+    EXPECT_EQ(context->ReadPixels(1, 4, 4, 2, 2, rgba), ResultCode::Success);
+    EXPECT_EQ(std::vector<float>(rgba + 12, rgba + 16), (std::vector<float>{0, 1, 0, 1}));
+    EXPECT_EQ(Get(GL_READ_BUFFER), GL_FRONT);
+    Texture* texture = MakeTexture(PixelFormat::RGBA8, 4, 4);
+    auto copyDirectStateAccess = __glewCopyTextureSubImage2DEXT;
+    for (bool directStateAccess : {true, false}) {
+        __glewCopyTextureSubImage2DEXT = directStateAccess ? copyDirectStateAccess : nullptr;
+        context->Clear(ClearColorBuffer, directStateAccess ? green : red, 1, 0);
+        EXPECT_EQ(context->CopyFramebuffer(7, texture), ResultCode::Success);
+        Bytes texels(64);
+        texture->ReadImage(0, texels.data());
+        EXPECT_EQ(Bytes(texels.begin() + 60, texels.end()),
+                  directStateAccess ? (Bytes{0, 255, 0, 255}) : (Bytes{255, 0, 0, 255}));
+    }
+    __glewCopyTextureSubImage2DEXT = copyDirectStateAccess;
+    // With a framebuffer bound, 0 reads its colour; another id is a warning and reads GL_FRONT, which GL refuses.
+    FramebufferDesc desc = Fb(texture, 1);
+    context->BindFramebuffer(MakeFramebuffer(desc));
+    EXPECT_EQ(context->ReadPixels(0, 0, 0, 1, 1, rgba), ResultCode::Success);
+    EXPECT_EQ(rgba[0], 1.0f);
+    EXPECT_EQ(context->ReadPixels(1, 0, 0, 1, 1, rgba), ResultCode::InvalidOperation);
+    std::vector<Message> messages = Messages();
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages[0], (Message{kWarning, "GlContext::ReadPixel: Unknown buffer id: 1"}));
+    context->BindFramebuffer(nullptr);
 }
 
 }  // namespace
