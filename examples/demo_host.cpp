@@ -1,13 +1,14 @@
 // vindra demo host: what an application does with the library, end to end.
 //
 // Opens an X window of its own, creates a vindra context on it (OpenGL 4.5 core), draws an indexed
-// hexagon with per-vertex colours through a shader program with a transform uniform, waits for the GPU
-// with a fence, reads the frame back, writes it as a PNG and checks a few pixels of it.
+// hexagon with per-vertex colours through a shader program with a transform uniform into a 4x
+// multisampled framebuffer with a colour texture, resolves it, draws the texture to the window through a
+// second program, waits for the GPU with a fence, reads the frame back, writes it as a PNG and checks a
+// few pixels of it, the smoothed edges included.
 //
 //   vindra-demo [output.png]      default output: build/demo.png
 //
 // Exits 0 when every pixel check passed, 1 otherwise (or when anything on the way failed).
-#include <GL/gl.h>
 #include <X11/Xlib.h>
 #undef Success  // Xlib's macro would hide vindra::ResultCode::Success
 #undef Always
@@ -61,6 +62,17 @@ in vec4 vertexColor;
 out vec4 fragColor;
 void main() { fragColor = vertexColor; })";
 
+// The second pass: one triangle over the window, each pixel taken from the resolved texture.
+const char* const kPresentVertexShader = R"(#version 450 core
+void main() { gl_Position = vec4(gl_VertexID == 1 ? 3.0 : -1.0, gl_VertexID == 2 ? 3.0 : -1.0, 0.0, 1.0); })";
+
+const char* const kPresentFragmentShader = R"(#version 450 core
+uniform sampler2D image;
+out vec4 fragColor;
+void main() { fragColor = texelFetch(image, ivec2(gl_FragCoord.xy), 0); })";
+
+constexpr int32_t kSamples = 4;
+
 // Rotation and scale, with x narrowed by the window's aspect so that the hexagon stays regular.
 // Column-major, as GL takes it.
 struct Transform {
@@ -73,7 +85,7 @@ struct Transform {
         const float values[16] = {c * aspect, s, 0, 0, -s * aspect, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         for (int i = 0; i < 16; ++i) m[i] = values[i];
     }
-    // Window pixel (bottom-up, as glReadPixels counts rows) that model point (x, y) lands on.
+    // Window pixel (bottom-up, as ReadPixels counts rows) that model point (x, y) lands on.
     void ToPixel(float x, float y, int* px, int* py) const {
         float ndcX = m[0] * x + m[4] * y;
         float ndcY = m[1] * x + m[5] * y;
@@ -165,6 +177,9 @@ public:
         Add(what, x, y, passed);
     }
 
+    // A pixel found by the caller's scan, or none (passed false).
+    void Smoothed(const std::string& what, int x, int y, bool passed) { Add(what, x, y, passed); }
+
     const std::vector<Check>& Results() const { return checks; }
 
 private:
@@ -206,12 +221,19 @@ struct Scene {
     vindra::IndexBuffer* indices = nullptr;
     vindra::VertexArray* array = nullptr;
     vindra::FenceSync* fence = nullptr;
+    vindra::Texture* image = nullptr;  // the off-screen render, resolved
+    vindra::Framebuffer* offscreen = nullptr;
+    vindra::ShaderProgram* present = nullptr;
 
     ~Scene() {
         if (context == nullptr) return;
         context->BindVertexArray(nullptr);
         context->BindIndexBuffer(nullptr);
         context->BindShaderProgram(nullptr);
+        context->BindTexture(nullptr, 0, 0);
+        context->ReleaseFramebuffer(&offscreen);  // before the texture it renders into
+        context->ReleaseTexture(&image);
+        context->ReleaseShaderProgram(&present);
         context->ReleaseFenceSync(&fence);
         context->ReleaseVertexArray(&array);  // before the buffer it lists
         context->ReleaseIndexBuffer(&indices);
@@ -256,17 +278,39 @@ struct Scene {
 
         array = context->CreateVertexArray();
         fence = context->CreateFenceSync();
-        return Ok(array->SetVertexBuffer(vertices, 0, 0), "vertex array");
+        if (!Ok(array->SetVertexBuffer(vertices, 0, 0), "vertex array")) return false;
+
+        image = context->CreateTexture();
+        if (!Ok(image->Init(vindra::TextureDesc{vindra::PixelFormat::RGBA8, kWidth, kHeight, 0, 0, 1, 0, 0}),
+                "texture"))
+            return false;
+        offscreen = context->CreateFramebuffer();
+        vindra::FramebufferDesc target{image, kSamples,
+                                       0,     0,
+                                       0,     vindra::PixelFormat::RGBA8,
+                                       1,     vindra::PixelFormat::Depth24Stencil8,
+                                       0,     vindra::PixelFormat::Stencil8};
+        present = context->CreateShaderProgram();
+        return Ok(offscreen->Init(target), "framebuffer") &&
+               Ok(present->AddShader(vindra::ShaderStage::Vertex, 1, &kPresentVertexShader, nullptr), "present") &&
+               Ok(present->AddShader(vindra::ShaderStage::Fragment, 1, &kPresentFragmentShader, nullptr), "present") &&
+               Ok(present->Link(), "present link");
     }
 
+    // The scene into the multisampled framebuffer, resolved into the texture, then the texture to the window.
     bool Draw(int32_t indexCount) {
-        return Ok(context->SetViewPort(0, 0, kWidth, kHeight), "viewport") &&
+        return Ok(context->BindFramebuffer(offscreen), "framebuffer bind") &&
+               Ok(context->SetViewPort(0, 0, kWidth, kHeight), "viewport") &&
                Ok(context->Clear(vindra::ClearColorBuffer | vindra::ClearDepthBuffer, kBackground, 1.0, 0), "clear") &&
                Ok(context->BindShaderProgram(program), "program bind") &&
                // The index buffer binding lives in the vertex array object: vertex array first.
                Ok(context->BindVertexArray(array), "vertex array bind") &&
                Ok(context->BindIndexBuffer(indices), "index buffer bind") &&
                Ok(context->DrawIndexedPrimitives(vindra::PrimitiveType::Triangles, indexCount, 0, 0), "draw") &&
+               Ok(offscreen->ResolveMultisample(), "resolve") && Ok(context->BindFramebuffer(nullptr), "window bind") &&
+               Ok(context->BindShaderProgram(present), "present bind") &&
+               Ok(context->BindTexture(image, 0, 0), "texture bind") &&
+               Ok(context->DrawPrimitives(vindra::PrimitiveType::Triangles, 0, 3), "present") &&
                Ok(fence->SetFence(), "fence") && Ok(fence->ClientWait(), "fence wait");
     }
 };
@@ -305,14 +349,11 @@ int main(int argc, char** argv) {
     int32_t vertexCount = 0, indexCount = 0;
     if (!scene.Build(transform, &vertexCount, &indexCount) || !scene.Draw(indexCount)) return 1;
 
-    // The fence has passed: the frame in the back buffer is complete.
-    std::vector<uint8_t> pixels(static_cast<size_t>(kWidth) * kHeight * 4);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
-    if (glGetError() != GL_NO_ERROR) {
-        std::fprintf(stderr, "vindra-demo: reading the frame back failed\n");
-        return 1;
-    }
+    // The fence has passed: the frame in the back buffer (id 1) is complete.
+    std::vector<float> frame(static_cast<size_t>(kWidth) * kHeight * 4);
+    if (!Ok(context.ReadPixels(1, 0, 0, kWidth, kHeight, frame.data()), "reading the frame back")) return 1;
+    std::vector<uint8_t> pixels(frame.size());
+    for (size_t i = 0; i < frame.size(); ++i) pixels[i] = static_cast<uint8_t>(std::lround(frame[i] * 255.0f));
     context.SwapBuffers(false);  // and show it
 
     std::printf("vindra demo host\n");
@@ -321,6 +362,7 @@ int main(int argc, char** argv) {
     std::printf("  %-10s %dx%d, X window 0x%lx\n", "window", kWidth, kHeight, host.window);
     std::printf("  %-10s hexagon, %d vertices, %d 16-bit indices, rotated %.0f degrees\n", "mesh", vertexCount,
                 indexCount, kAngleDegrees);
+    std::printf("  %-10s %d samples resolved into an RGBA8 texture, drawn to the window\n", "off-screen", kSamples);
 
     bool written = WritePng(output, pixels);
     std::printf("  %-10s %s%s\n", "output", output, written ? "" : " (not written)");
@@ -334,6 +376,20 @@ int main(int argc, char** argv) {
     checker.Near("background, outside an edge", x, y, background, 2);
     transform.ToPixel(0.0f, 0.0f, &x, &y);
     checker.Near("centre, white", x, y, Rgb{255, 255, 255}, 24);
+    // Across the edge between the red and yellow corners: with multisampling some pixel on the border
+    // lies between the background and the hexagon.
+    bool smoothed = false;
+    int edgeX = 0, edgeY = 0;
+    for (float r = 0.8f; r < 1.1f && !smoothed; r += 0.005f) {
+        transform.ToPixel(r * kRadius * std::cos(kPi / 6), r * kRadius * std::sin(kPi / 6), &x, &y);
+        for (int dx = -2; dx <= 2 && !smoothed; ++dx) {
+            const uint8_t red = pixels[(static_cast<size_t>(y) * kWidth + x + dx) * 4];
+            smoothed = red > 60 && red < 220;
+            edgeX = x + dx;
+            edgeY = y;
+        }
+    }
+    checker.Smoothed("red-yellow edge, smoothed", edgeX, edgeY, smoothed);
     const char* const names[6] = {"red", "yellow", "green", "cyan", "blue", "magenta"};
     for (int i = 0; i < 6; ++i) {
         // Four fifths of the way to a corner: that corner's colour over a fifth of the centre's white.
