@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tamrik/tamrik.h"
 #include "vindra/vindra.h"
 
 namespace {
@@ -70,6 +71,92 @@ void PrintDevice(vindra::Context& context) {
         std::printf("%-26s %" PRIu64 " KiB\n", "Compute local memory", localMemory[0] / 1024);
     else
         std::printf("%-26s (unknown)\n", "Compute local memory");
+}
+
+constexpr const char* kFormatNames[] = {"L8",
+                                        "R8",
+                                        "LA8",
+                                        "RG8",
+                                        "RGB8",
+                                        "RGBA8",
+                                        "BGRA8",
+                                        "L16",
+                                        "R16",
+                                        "LA16",
+                                        "RG16",
+                                        "RGB16",
+                                        "RGBA16",
+                                        "L16F",
+                                        "R16F",
+                                        "LA16F",
+                                        "RG16F",
+                                        "RGB16F",
+                                        "RGBA16F",
+                                        "L32F",
+                                        "R32F",
+                                        "LA32F",
+                                        "RG32F",
+                                        "RGB32F",
+                                        "RGBA32F",
+                                        "R32UI",
+                                        "RG32UI",
+                                        "RGBA32UI",
+                                        "RGB10A2",
+                                        "Depth16",
+                                        "Depth32F",
+                                        "Stencil8",
+                                        "Depth24Stencil8",
+                                        "Depth32FStencil8",
+                                        "BGRA16"};
+
+// Error messages while a probe runs: the library reports a format it cannot make, and an incomplete
+// framebuffer, at error level. The probe keeps them off the console.
+int probeErrors = 0;
+void CountErrors(int level, const char*, void*) { probeErrors += level >= 4; }
+
+// Whether `format` makes a 16x16 texture, and a framebuffer that renders into it (colour formats) or
+// into a renderbuffer of it (depth and stencil formats).
+void ProbeFormat(vindra::Context& context, int32_t index, bool* texture, bool* renderTarget) {
+    auto format = static_cast<vindra::PixelFormat>(index);
+    probeErrors = 0;
+    vindra::Texture* image = context.CreateTexture();
+    *texture = image->Init(vindra::TextureDesc{format, 16, 16, 0, 0, 1, 0, 0}) == vindra::ResultCode::Success &&
+               probeErrors == 0;
+    bool depth = index >= 29 && index != 31 && index <= 33, stencil = index >= 31 && index <= 33;
+    vindra::FramebufferDesc desc{depth || stencil ? nullptr : image,
+                                 1,
+                                 16,
+                                 16,
+                                 0,
+                                 vindra::PixelFormat::RGBA8,
+                                 depth,
+                                 format,
+                                 !depth && stencil,
+                                 format};
+    vindra::Framebuffer* framebuffer = context.CreateFramebuffer();
+    probeErrors = 0;
+    *renderTarget = framebuffer->Init(desc) == vindra::ResultCode::Success && probeErrors == 0;
+    context.ReleaseFramebuffer(&framebuffer);
+    context.ReleaseTexture(&image);
+}
+
+void PrintFormats(vindra::Context& context) {
+    std::printf("%-26s %s\n", "Pixel formats", "texture / render target");
+    tamrik::SetSink(CountErrors, nullptr);
+    std::string line;
+    for (int32_t index = 0; index < 35; ++index) {
+        bool texture = false, renderTarget = false;
+        ProbeFormat(context, index, &texture, &renderTarget);
+        char entry[40];
+        std::snprintf(entry, sizeof entry, "  %-17s %-3s / %-3s", kFormatNames[index], texture ? "yes" : "no",
+                      renderTarget ? "yes" : "no");
+        line += entry;
+        if (index % 2 == 1 || index == 34) {
+            std::printf("%s\n", line.c_str());
+            line.clear();
+        }
+    }
+    tamrik::SetSink(nullptr, nullptr);
 }
 
 // A visible window of the tool's own, as a host would render to.
@@ -130,6 +217,7 @@ int main(int argc, char** argv) {
     }
     std::printf("vindra context \"%s\" (%s)\n", context->GetName(), withWindow ? "window" : "headless");
     PrintDevice(*context);
+    PrintFormats(*context);
     delete context;
     return 0;
 }
