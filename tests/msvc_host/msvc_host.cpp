@@ -194,15 +194,52 @@ void PixelBuffersAndFences(Context* c) {
     CHECK("73", fence->Wait() == ResultCode::InvalidOperation && c->ReleaseFenceSync(&fence) == 0 && fence == nullptr);
 }
 
-// Operations of the layers not built yet each name themselves in their refusal.
+// A texture rendered into through a framebuffer, read back and copied through a pixel buffer.
+void TexturesAndFramebuffers(Context* c) {
+    const TextureDesc desc = {PixelFormat::RGBA8, 2, 2, 0, 0, 1, 0, 0};
+    const uint8_t texels[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    uint8_t out[16] = {};
+    const float border[4] = {0, 0, 0, 1}, red[4] = {1, 0, 0, 1};
+    float rgba[4] = {};
+    Texture* texture = c->CreateTexture();
+    CHECK("63, Texture 0-4", texture && ok(texture->Init(desc)) && texture->GetDesc()->height == 2 &&
+                             texture->ReservedQuery2() == ResultCode::InvalidOperation &&
+                             ok(texture->LoadSubImage(0, 0, 0, 0, 2, 2, 1, 0, texels)) &&
+                             ok(texture->ReadImage(0, out)) && out[15] == 16);
+    CHECK("Texture 5-10", ok(texture->SetWrapS(TextureWrap::Repeat)) && ok(texture->SetWrapT(TextureWrap::Repeat)) &&
+                          ok(texture->SetWrapR(TextureWrap::Repeat)) && ok(texture->SetBorderColor(border)) &&
+                          ok(texture->SetMinFilter(TextureFilter::Nearest)) &&
+                          ok(texture->SetMagFilter(TextureFilter::Nearest)));
+    CHECK("Texture 11-14, 65", texture->GetHandle(1) == GL_TEXTURE_2D && ok(texture->GenerateMipmap()) &&
+                               texture->AcquireForCompute() == ResultCode::InvalidOperation &&
+                               texture->ReleaseFromCompute() == ResultCode::InvalidOperation &&
+                               ok(c->BindTexture(texture, 0, 1)));
+    Texture* target = c->CreateTexture();
+    target->Init(TextureDesc{PixelFormat::RGBA8, 64, 64, 0, 0, 1, 0, 0});
+    FramebufferDesc frame = {target, 1, 0, 0, 0, PixelFormat::RGBA8, 0, PixelFormat::Depth16, 0, PixelFormat::Stencil8};
+    Framebuffer* framebuffer = c->CreateFramebuffer();
+    CHECK("66, Framebuffer 0-3", framebuffer && ok(framebuffer->Init(frame)) &&
+                                 ok(framebuffer->AttachColorTexture(texture, 1)) &&
+                                 ok(framebuffer->AttachColorTexture(nullptr, 1)) &&
+                                 ok(framebuffer->ResolveMultisample()) && framebuffer->GetHandle() != 0);
+    CHECK("68, 69, 75", ok(c->BindFramebuffer(framebuffer)) && c->GetBoundFramebuffer() == framebuffer &&
+                        ok(c->Clear(ClearColorBuffer, red, 1, 0)) && ok(c->ReadPixels(0, 5, 5, 1, 1, rgba)) &&
+                        rgba[0] == 1 && ok(c->BindFramebuffer(nullptr)));
+    CHECK("74", ok(c->CopyFramebuffer(1, texture)) && ok(texture->ReadImage(0, out)) && out[1] == 255 && out[2] == 0);
+    PixelBuffer* pixels = c->CreatePixelBuffer();
+    pixels->BufferData(64 * 64 * 4 + 8, nullptr, BufferUsage::DynamicRead);
+    CHECK("76, 77", ok(c->CopyTextureToBuffer(target, pixels, 8)) && c->CopyBufferToTexture(pixels, 8, target) == 0 &&
+                    c->CopyBufferToTexture(pixels, 9, target) == uint32_t(ResultCode::InvalidValue));
+    c->ReleasePixelBuffer(&pixels);
+    CHECK("67", c->ReleaseFramebuffer(&framebuffer) == 0 && !framebuffer);
+    CHECK("64", c->ReleaseTexture(&target) == 0 && !target);
+    delete texture;  // Texture's slot 15, while bound on unit 1
+    CHECK("draw after", ok(c->DrawPrimitives(PrimitiveType::Points, 0, 0)));
+}
+
+// Operations of the compute layer, not built yet, each name themselves in their refusal.
 void NotYetBuilt(Context* c) {
-    CHECK("63", Refused(c->CreateTexture(), "GlContext::CreateTexture"));
-    CHECK("65", Refused(c->BindTexture(nullptr, 0, 0), "GlContext::BindTexture"));
-    CHECK("66", Refused(c->CreateFramebuffer(), "GlContext::CreateFramebuffer"));
-    CHECK("69", Refused(c->GetBoundFramebuffer(), "GlContext::GetBoundFramebuffer"));
-    CHECK("74", Refused(c->CopyFramebuffer(0, nullptr), "GlContext::CopyFramebuffer"));
-    CHECK("75", Refused(c->ReadPixels(0, 0, 0, 1, 1, nullptr), "GlContext::ReadPixels"));
-    CHECK("77", Refused(c->CopyBufferToTexture(nullptr, 0, nullptr), "GlContext::CopyBufferToTexture"));
+    CHECK("78", Refused(c->SyncPreCompute(), "GlContext::SyncPreCompute"));
     CHECK("79", Refused(c->SyncPostCompute(), "GlContext::SyncPostCompute"));
     CHECK("80", Refused(c->CreateComputeProgram(), "GlContext::CreateComputeProgram"));
     CHECK("82", Refused(c->ExecuteComputeKernel(nullptr, 1, nullptr, 0), "GlContext::ExecuteComputeKernel"));
@@ -229,6 +266,7 @@ int main() {
     RenderState(context);
     DrawFrame(context);
     PixelBuffersAndFences(context);
+    TexturesAndFramebuffers(context);
     NotYetBuilt(context);
     delete context;  // slot 0
     CHECK("0 destructor", wglGetCurrentContext() == nullptr);
