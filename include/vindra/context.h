@@ -152,10 +152,14 @@ public:
     virtual ShaderProgram* GetBoundShaderProgram() = 0;
     virtual Texture* CreateTexture() = 0;
     virtual uint32_t ReleaseTexture(Texture** texture) = 0;
-    virtual ResultCode BindTexture(Texture* texture, int32_t ignored, int32_t unit) = 0;  // units 0 to 15
+    // Binds texture on unit 0 to 15 (null unbinds the unit). InvalidValue (reported) for another unit
+    // or a texture that is not one of this library's.
+    virtual ResultCode BindTexture(Texture* texture, int32_t ignored, int32_t unit) = 0;
     virtual Framebuffer* CreateFramebuffer() = 0;
     virtual uint32_t ReleaseFramebuffer(Framebuffer** framebuffer) = 0;
-    virtual ResultCode BindFramebuffer(Framebuffer* framebuffer) = 0;  // null binds the window
+    // Draws go to framebuffer from now on (null: the window). A framebuffer of another context is
+    // bound through this context's own framebuffer objects.
+    virtual ResultCode BindFramebuffer(Framebuffer* framebuffer) = 0;
     virtual Framebuffer* GetBoundFramebuffer() = 0;
 
     // --- drawing with what is bound ---
@@ -168,12 +172,21 @@ public:
     virtual FenceSync* CreateFenceSync() = 0;
     virtual uint32_t ReleaseFenceSync(FenceSync** fence) = 0;
 
-    // --- copies and readback ---
+    // --- copies and readback (rows tightly packed, bottom-up) ---
+    // Copies the lower-left corner of the window's back buffer (buffer != 0) or front buffer (0) into
+    // level 0 of destination, as large as the texture.
     virtual ResultCode CopyFramebuffer(uint32_t buffer, Texture* destination) = 0;
-    // Reads a rectangle of the current read framebuffer as float RGBA (width * height * 4 floats).
+    // Reads a rectangle as float RGBA (width * height * 4 floats into rgba). Without a bound
+    // framebuffer bufferId 0 reads the front buffer and 1 the back buffer; with one, 0 reads its colour
+    // attachment 0. Another id is a warning and reads the front buffer. InvalidValue for null rgba.
     virtual ResultCode ReadPixels(uint32_t bufferId, int32_t x, int32_t y, int32_t width, int32_t height,
                                   float* rgba) = 0;
+    // Reads the whole of level 0 of source into destination at byteOffset, on the GPU (map the buffer
+    // afterwards). Refused with a message (InvalidValue) when the texels would leave the buffer, the
+    // buffer has no storage, or an argument is null or not one of this library's.
     virtual ResultCode CopyTextureToBuffer(Texture* source, PixelBuffer* destination, uint64_t byteOffset) = 0;
+    // Loads the whole of level 0 of destination from source at byteOffset; refused as above, otherwise
+    // the result of the texture's LoadSubImage.
     virtual uint32_t CopyBufferToTexture(PixelBuffer* source, uint64_t byteOffset, Texture* destination) = 0;
 
     // --- compute ---

@@ -249,20 +249,26 @@ VINDRA_RECORD_SIZE(TextureDesc, 40);
 
 class Texture {
 public:
-    // Copies desc, chooses the target from its dimensions and allocates level 0.
-    // InvalidValue when width, height and depth are all below 1 (the copy is kept).
+    // Copies desc, chooses the target from its dimensions and allocates level 0 (an external
+    // texture only records its GL name). InvalidValue when width, height and depth are all below 1
+    // (the copy is kept, no message), or when an extent is negative or beyond the device's limit for
+    // the target; InvalidEnum for a format outside PixelFormat. Both are reported.
     virtual ResultCode Init(const TextureDesc& desc) = 0;
     // The description stored by the last Init; owned by the texture.
     virtual const TextureDesc* GetDesc() = 0;
     // Reserved; always InvalidOperation.
     virtual ResultCode ReservedQuery2() = 0;
     // Uploads a region of a level in the texture's own format. data is a byte offset while a
-    // pixel buffer is bound for unpacking. reserved is not read.
+    // pixel buffer is bound for unpacking. reserved is not read. InvalidOperation before the first
+    // Init; InvalidValue (reported) for null data without a bound unpack buffer.
     virtual ResultCode LoadSubImage(int32_t level, int32_t x, int32_t y, int32_t z, int32_t width, int32_t height,
                                     int32_t depth, uint64_t reserved, const void* data) = 0;
-    // Reads a whole level into data (a byte offset while a pack buffer is bound).
+    // Reads a whole level into data (a byte offset while a pack buffer is bound); data must hold the
+    // level's texels. InvalidValue (reported) for null data without a bound pack buffer. Leaves no
+    // texture bound to the target.
     virtual ResultCode ReadImage(int32_t level, void* data) = 0;
-    // Sampler setters: no GL call; changed values reach GL before the next draw. Always Success.
+    // Sampler setters: no GL call; changed values reach GL before the next draw with the texture
+    // bound on a unit. Success, or InvalidEnum (reported) for a value outside the enumeration.
     virtual ResultCode SetWrapS(TextureWrap wrap) = 0;
     virtual ResultCode SetWrapT(TextureWrap wrap) = 0;
     virtual ResultCode SetWrapR(TextureWrap wrap) = 0;
@@ -318,8 +324,15 @@ class Framebuffer {
 public:
     // Makes the framebuffer objects and renderbuffers that desc asks for and attaches them.
     // The colour texture is not owned. An incomplete framebuffer is reported, not returned.
+    // Refused before any GL work, with a message: a colour texture that is not a live texture of
+    // this library, or a format that does not suit its attachment (a depth format as colour, ...)
+    // (InvalidValue); a format outside PixelFormat (InvalidEnum); renderbuffers without a size or
+    // beyond the device's limit (InvalidValue).
     virtual ResultCode Init(FramebufferDesc& desc) = 0;
     // Attaches texture (not owned) as colour attachment index, or detaches it when null.
+    // InvalidOperation without a message for a negative index, for detaching an empty or missing
+    // entry, and before Init; InvalidValue (reported) for an index beyond the device's colour
+    // attachments or a texture that is not one of this library's.
     virtual ResultCode AttachColorTexture(Texture* texture, int32_t index) = 0;
     // Blits the multisample colour into the single-sample object; Success without GL work
     // when not bound or not multisampled.
