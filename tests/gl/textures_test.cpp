@@ -32,6 +32,13 @@ const char* const kShaders[] = {
     "#version 450 core\nuniform int mode;\nuniform vec4 color;\nuniform sampler2D image;\nout vec4 fragColor;\n"
     "void main() { fragColor = mode == 1 ? texture(image, vec2(0.5)) : color; }\n"};
 
+struct Refusal {
+    const char* name;
+    std::function<uint32_t(Context*, Texture*)> call;
+    uint32_t result;
+    std::string message;
+};
+
 class TextureTest : public GlTest {
 protected:
     void SetUp() override {
@@ -82,6 +89,17 @@ protected:
         glUniform4fv(glGetUniformLocation(program, "color"), 1, color.data());
         glUniform1f(glGetUniformLocation(program, "depth"), depth);
         EXPECT_EQ(context->DrawPrimitives(PrimitiveType::Triangles, 0, 3), ResultCode::Success);
+    }
+    // Each call answers its result and reports one message that contains its text.
+    template <size_t N>
+    void ExpectRefusals(const Refusal (&refusals)[N], Texture* texture) {
+        for (const Refusal& refusal : refusals) {
+            EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
+            std::vector<Message> messages = Messages();
+            ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
+            EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
+                << refusal.name << ": " << messages[0].text;
+        }
     }
     static GLint TexParameter(Texture* texture, GLenum pname) {
         GLint value = -1;
@@ -235,13 +253,6 @@ TEST_F(TextureTest, InitChoosesTheTargetFromTheExtents) {
     Messages();
 }
 
-struct Refusal {
-    const char* name;
-    std::function<uint32_t(Context*, Texture*)> call;
-    uint32_t result;
-    std::string message;
-};
-
 TEST_F(TextureTest, RefusesBadInputWithAMessage) {
     int32_t limit = Get(GL_MAX_TEXTURE_SIZE);
     Texture* foreign = reinterpret_cast<Texture*>(&limit);
@@ -263,13 +274,7 @@ TEST_F(TextureTest, RefusesBadInputWithAMessage) {
     };
     // clang-format on
     Texture* texture = MakeTexture(PixelFormat::RGBA8, 4, 4);
-    for (const Refusal& refusal : refusals) {
-        EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
-        std::vector<Message> messages = Messages();
-        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
-        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
-            << refusal.name << ": " << messages[0].text;
-    }
+    ExpectRefusals(refusals, texture);
     // Before any Init there is nothing to load into: no message, no GL call.
     Texture* empty = textures.emplace_back(context->CreateTexture());
     EXPECT_EQ(empty->LoadSubImage(0, 0, 0, 0, 1, 1, 1, 0, &limit), ResultCode::InvalidOperation);
@@ -301,44 +306,33 @@ TEST_F(TextureTest, ReleasesLeaveExternalTexturesAndOtherContextsIntact) {
     context->MakeCurrent();
 }
 
-// Off-screen: 16 samples asked for and clamped, an edge the resolve averages, into a colour texture.
-TEST_F(TextureTest, MultisampledFramebufferResolvesASmoothedEdge) {
-    Texture* texture = MakeTexture(PixelFormat::RGBA8, 64, 64);
-    FramebufferDesc desc = Fb(texture, 16, 0, 0, 0, PixelFormat::RGBA8, 1);
-    Framebuffer* framebuffer = MakeFramebuffer(desc);
-    EXPECT_EQ(lastInit, ResultCode::Success);
-    EXPECT_EQ(desc.samples, std::min(16, Get(GL_MAX_SAMPLES)));
-    ASSERT_EQ(context->BindFramebuffer(framebuffer), ResultCode::Success);
-    EXPECT_EQ(context->GetBoundFramebuffer(), framebuffer);
-    const float black[4] = {0, 0, 0, 1};
-    context->Clear(ClearColorBuffer, black, 1, 0);
-    Draw(2, {1, 1, 1, 1});
-    EXPECT_EQ(framebuffer->ResolveMultisample(), ResultCode::Success);
-    context->BindFramebuffer(nullptr);
-    Bytes pixels(64 * 64 * 4);
-    texture->ReadImage(0, pixels.data());
-    EXPECT_EQ(pixels[(10 * 64 + 10) * 4], 255);  // inside the triangle
-    EXPECT_EQ(pixels[(50 * 64 + 50) * 4], 0);    // outside
-    int between = 0;
-    for (int x = 0; x < 64; ++x) between += pixels[((63 - x) * 64 + x) * 4] % 255 != 0;
-    EXPECT_GT(between, 32) << "edge pixels on the diagonal lie between the two colours";
-}
-
-TEST_F(TextureTest, DepthStencilAttachmentDoesItsDepthTest) {
-    Texture* texture = MakeTexture(PixelFormat::RGBA8, 64, 64);
-    FramebufferDesc desc = Fb(texture, 1, 0, 0, 0, PixelFormat::RGBA8, 1);
-    context->BindFramebuffer(MakeFramebuffer(desc));
-    GLint type = 0;
-    glGetFramebufferAttachmentParameteriv(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT,
-                                          GL_FRAMEBUFFER_ATTACHMENT_OBJECT_TYPE, &type);
-    EXPECT_EQ(type, GL_RENDERBUFFER);
-    const float black[4] = {0, 0, 0, 1};
-    context->Clear(ClearColorBuffer | ClearDepthBuffer, black, 1, 0);
-    context->EnableDepthTest(true);
-    Draw(0, {1, 0, 0, 1}, -0.5f);
-    Draw(0, {0, 1, 0, 1}, 0.5f);  // behind: hidden
-    EXPECT_EQ(ReadPixel(32, 32), (std::array<uint8_t, 4>{255, 0, 0, 255}));
-    context->EnableDepthTest(false);
+// Off-screen, single-sampled and with 16 samples asked for (clamped): a near white triangle hides the far
+// green behind it through the depth-stencil attachment, and the resolve averages the edge.
+TEST_F(TextureTest, FramebuffersDepthTestAndResolveASmoothedEdge) {
+    for (int32_t samples : {1, 16}) {
+        SCOPED_TRACE(samples);
+        Texture* texture = MakeTexture(PixelFormat::RGBA8, 64, 64);
+        FramebufferDesc desc = Fb(texture, samples, 0, 0, 0, PixelFormat::RGBA8, 1);
+        Framebuffer* framebuffer = MakeFramebuffer(desc);
+        EXPECT_EQ(desc.samples, std::min(samples, Get(GL_MAX_SAMPLES)));
+        ASSERT_EQ(context->BindFramebuffer(framebuffer), ResultCode::Success);
+        EXPECT_EQ(context->GetBoundFramebuffer(), framebuffer);
+        const float black[4] = {0, 0, 0, 1};
+        context->Clear(ClearColorBuffer | ClearDepthBuffer, black, 1, 0);
+        context->EnableDepthTest(true);
+        Draw(2, {1, 1, 1, 1}, -0.5f);
+        Draw(0, {0, 1, 0, 1}, 0.5f);  // behind the triangle: seen only around it
+        context->EnableDepthTest(false);
+        EXPECT_EQ(framebuffer->ResolveMultisample(), ResultCode::Success);
+        context->BindFramebuffer(nullptr);
+        Bytes pixels(64 * 64 * 4);
+        texture->ReadImage(0, pixels.data());
+        EXPECT_EQ(Bytes(&pixels[(10 * 64 + 10) * 4], &pixels[(10 * 64 + 10) * 4 + 4]), (Bytes{255, 255, 255, 255}));
+        EXPECT_EQ(Bytes(&pixels[(50 * 64 + 50) * 4], &pixels[(50 * 64 + 50) * 4 + 4]), (Bytes{0, 255, 0, 255}));
+        int between = 0;
+        for (int x = 0; x < 64; ++x) between += pixels[((63 - x) * 64 + x) * 4] % 255 != 0;
+        EXPECT_EQ(between > 32, samples > 1) << between << " edge pixels between white and green";
+    }
 }
 
 // A framebuffer of this context bound on a shared one renders through that context's spare objects.
@@ -400,13 +394,7 @@ TEST_F(TextureTest, FramebufferRefusalsAndIncompleteObjects) {
          0, "GlFramebuffer::AttachBuffers: Framebuffer not complete: 0x8cd7"},
     };
     // clang-format on
-    for (const Refusal& refusal : refusals) {
-        EXPECT_EQ(refusal.call(context.get(), texture), refusal.result) << refusal.name;
-        std::vector<Message> messages = Messages();
-        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
-        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
-            << refusal.name << ": " << messages[0].text;
-    }
+    ExpectRefusals(refusals, texture);
     // Attachment indices: negative, or detaching an empty or missing entry, are refused without a word;
     // a texture at index 3 grows the list and lands at GL_COLOR_ATTACHMENT3.
     EXPECT_EQ(framebuffer->AttachColorTexture(texture, -1), ResultCode::InvalidOperation);
@@ -455,13 +443,7 @@ TEST_F(TextureTest, TexelsTravelThroughPixelBuffersAtAnOffset) {
          3, "GlContext::CopyFramebuffer: null texture"},
     };
     // clang-format on
-    for (const Refusal& refusal : refusals) {
-        EXPECT_EQ(refusal.call(context.get(), source), refusal.result) << refusal.name;
-        std::vector<Message> messages = Messages();
-        ASSERT_EQ(messages.size(), 1u) << refusal.name << Describe(messages);
-        EXPECT_NE(messages[0].text.find(refusal.message), std::string::npos)
-            << refusal.name << ": " << messages[0].text;
-    }
+    ExpectRefusals(refusals, source);
 }
 
 // The window's back buffer into host memory and into a texture, with and without the direct-state entry point.
