@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/current_context.h"
@@ -18,9 +19,7 @@
 #include "gl/gl_vertex_buffer.h"
 
 using namespace vindra;
-using vindra_test::Get;
-using vindra_test::kError;
-using vindra_test::Message;
+using namespace vindra_test;
 
 namespace {
 
@@ -79,7 +78,7 @@ Floats CurrentAttribute(GLuint location) {
 }
 GlVertexArray* Gl(VertexArray* array) { return static_cast<GlVertexArray*>(array); }
 
-class RenderFixture : public vindra_test::GlTest {
+class RenderFixture : public GlTest {
 protected:
     // Renders into RGBA8 and depth 24 / stencil 8 renderbuffers that every sharing context sees.
     void SetUp() override {
@@ -170,26 +169,22 @@ using VertexArrayTest = RenderFixture;
 // --- Clear and draws -------------------------------------------------------------------------------
 
 TEST_F(DrawTest, ClearWritesEachFlaggedBufferOnly) {
-    const float color[4] = {0.25f, 0.5f, 0.75f, 1.0f}, red[4] = {1, 0, 0, 1};
-    struct Case {
-        uint32_t flags;
-        Rgba pixel;
-        float depth, stencil;
-    };
-    // Each case starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
-    const Rgba mixed = {64, 128, 191, 255};
-    for (const Case& c : {Case{ClearColorBuffer, mixed, 1.0f, 0}, Case{ClearDepthBuffer, kRed, 0.25f, 0},
-                          Case{ClearStencilBuffer, kRed, 1.0f, 0x5a}, Case{7 | 8, mixed, 0.25f, 0x5a}}) {
-        SCOPED_TRACE("flags " + std::to_string(c.flags));
+    // Each row starts from red, depth 1 and stencil 0; unknown bits (8) are ignored.
+    const float color[4] = {0.2f, 0.4f, 0.6f, 1.0f}, red[4] = {1, 0, 0, 1};
+    const Rgba mixed = {51, 102, 153, 255};
+    using Row = std::tuple<uint32_t, Rgba, float, float>;  // flags, pixel, depth, stencil
+    for (const auto& [flags, pixel, depth, stencil] :
+         {Row{ClearColorBuffer, mixed, 1.0f, 0}, Row{ClearDepthBuffer, kRed, 0.25f, 0},
+          Row{ClearStencilBuffer, kRed, 1.0f, 90}, Row{7 | 8, mixed, 0.25f, 90}}) {
+        SCOPED_TRACE("flags " + std::to_string(flags));
         ASSERT_EQ(context->Clear(7, red, 1.0, 0), ResultCode::Success);
-        EXPECT_EQ(context->Clear(c.flags, color, 0.25, 0x5a), ResultCode::Success);
-        Rgba pixel = ReadPixel(8, 8);
-        for (int i = 0; i < 4; ++i) EXPECT_NEAR(pixel[i], c.pixel[i], 1) << "channel " << i;
+        EXPECT_EQ(context->Clear(flags, color, 0.25, 90), ResultCode::Success);
+        EXPECT_EQ(ReadPixel(8, 8), pixel);
         float depthStencil[2] = {-1, -1};
         glReadPixels(8, 8, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depthStencil[0]);
         glReadPixels(8, 8, 1, 1, GL_STENCIL_INDEX, GL_FLOAT, &depthStencil[1]);
-        EXPECT_NEAR(depthStencil[0], c.depth, 1e-5);
-        EXPECT_EQ(depthStencil[1], c.stencil);
+        EXPECT_NEAR(depthStencil[0], depth, 1e-5);
+        EXPECT_EQ(depthStencil[1], stencil);
     }
     // No known flag: no GL call at all, not even the error check that would take this error.
     glEnable(0xFFFF);
@@ -295,43 +290,25 @@ TEST_F(DrawTest, RefusedArgumentsChangeNothing) {
     VertexBuffer* unlisted = MakeVertexBuffer(Layout());
     const float data[4] = {1, 2, 3, 4};
     VertexLayout constant{};
-    struct Case {
-        const char* name;
-        std::function<ResultCode()> call;
-        ResultCode result;
-        std::string message;
-    };
     const std::string range = "GlVertexArray::UpdateConstantData: range outside the constant data";
-    const Case cases[] = {
-        {"primitive type 6", [&] { return context->DrawPrimitives(PrimitiveType(6), 0, 4); }, ResultCode::InvalidEnum,
-         "GlContext::DrawPrimitives: invalid PrimitiveType 6"},
-        {"primitive type -1", [&] { return context->DrawIndexedPrimitives(PrimitiveType(-1), 6, 0, 0); },
-         ResultCode::InvalidEnum, "GlContext::DrawIndexedPrimitives: invalid PrimitiveType -1"},
-        {"null clear colour", [&] { return context->Clear(ClearColorBuffer, nullptr, 0, 0); }, ResultCode::InvalidValue,
-         "GlContext::Clear: null color"},
-        {"remove null", [&] { return array->RemoveVertexBuffer(nullptr); }, ResultCode::InvalidValue,
-         "GlVertexArray::RemoveVertexBuffer: null buffer"},
-        {"remove unlisted", [&] { return array->RemoveVertexBuffer(unlisted); }, ResultCode::InvalidValue,
-         "GlVertexArray::RemoveVertexBuffer: buffer not listed"},
-        {"update without block", [&] { return array->UpdateConstantData(0, 4, data); }, ResultCode::InvalidValue,
-         range},
-        {"null layout", [&] { return array->SetConstantData(nullptr, 4, data); }, ResultCode::InvalidValue,
-         "GlVertexArray::SetConstantData: null layout"},
-        {"12-byte block", [&] { return array->SetConstantData(&constant, 12, data); }, ResultCode::Success, ""},
-        {"update past the end", [&] { return array->UpdateConstantData(8, 8, data); }, ResultCode::InvalidValue, range},
-        {"update that wraps", [&] { return array->UpdateConstantData(SIZE_MAX, 2, data); }, ResultCode::InvalidValue,
-         range},
-        {"update null data", [&] { return array->UpdateConstantData(4, 4, nullptr); }, ResultCode::InvalidValue,
-         "GlVertexArray::UpdateConstantData: null data"},
-        {"release null address", [&] { return ResultCode(context->ReleaseVertexArray(nullptr)); },
-         ResultCode::InvalidValue, "GlContext::ReleaseVertexArray: null address"},
-    };
+    const ResultCode bad = ResultCode::InvalidValue;
     glEnable(0xFFFF);  // refusals make no GL call: the error stays pending
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_EQ(c.call(), c.result);
-        ExpectMessages(c.message.empty() ? std::vector<Message>{} : std::vector<Message>{{kError, c.message}});
-    }
+    // clang-format off
+    ExpectRefusals({
+        {"primitive type 6", [&] { return context->DrawPrimitives(PrimitiveType(6), 0, 4); }, ResultCode::InvalidEnum, "GlContext::DrawPrimitives: invalid PrimitiveType 6"},
+        {"primitive type -1", [&] { return context->DrawIndexedPrimitives(PrimitiveType(-1), 6, 0, 0); }, ResultCode::InvalidEnum, "GlContext::DrawIndexedPrimitives: invalid PrimitiveType -1"},
+        {"null clear colour", [&] { return context->Clear(ClearColorBuffer, nullptr, 0, 0); }, bad, "GlContext::Clear: null color"},
+        {"remove null", [&] { return array->RemoveVertexBuffer(nullptr); }, bad, "GlVertexArray::RemoveVertexBuffer: null buffer"},
+        {"remove unlisted", [&] { return array->RemoveVertexBuffer(unlisted); }, bad, "GlVertexArray::RemoveVertexBuffer: buffer not listed"},
+        {"update without block", [&] { return array->UpdateConstantData(0, 4, data); }, bad, range},
+        {"null layout", [&] { return array->SetConstantData(nullptr, 4, data); }, bad, "GlVertexArray::SetConstantData: null layout"},
+        {"12-byte block", [&] { return array->SetConstantData(&constant, 12, data); }, ResultCode::Success, ""},
+        {"update past the end", [&] { return array->UpdateConstantData(8, 8, data); }, bad, range},
+        {"update that wraps", [&] { return array->UpdateConstantData(SIZE_MAX, 2, data); }, bad, range},
+        {"update null data", [&] { return array->UpdateConstantData(4, 4, nullptr); }, bad, "GlVertexArray::UpdateConstantData: null data"},
+        {"release null address", [&] { return ResultCode(context->ReleaseVertexArray(nullptr)); }, bad, "GlContext::ReleaseVertexArray: null address"},
+    });
+    // clang-format on
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
 }
 
@@ -350,7 +327,6 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     GLuint vao = Gl(array)->GetVao();
     EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(vao));
-    EXPECT_NE(vao, static_cast<GlContext*>(context.get())->GetOwnVao());
     const GLint name = GLint(static_cast<GlVertexBuffer*>(buffer)->GetName());
     const GLenum pnames[] = {GL_VERTEX_ATTRIB_ARRAY_ENABLED, GL_VERTEX_ATTRIB_ARRAY_SIZE,
                              GL_VERTEX_ATTRIB_ARRAY_TYPE,    GL_VERTEX_ATTRIB_ARRAY_NORMALIZED,
@@ -374,7 +350,6 @@ TEST_F(VertexArrayTest, OwnerBindPointsAttributesIntoItsVaoAndReappliesOnlyAChan
     EXPECT_EQ(AttributeOffset(3), 104u);
     // Entries far past the others cost nothing and bind like any other.
     for (int32_t index : {1024, INT32_MAX}) EXPECT_EQ(array->SetVertexBuffer(buffer, index, 0), ResultCode::Success);
-    EXPECT_EQ(Gl(array)->GetEntryCount(), int64_t{INT32_MAX} + 1);
     EXPECT_EQ(context->BindVertexArray(array), ResultCode::Success);
     EXPECT_EQ(context->BindVertexArray(nullptr), ResultCode::Success);
     EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), 0);
@@ -448,7 +423,7 @@ TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
     ASSERT_EQ(context->MakeCurrent(), 0u);
     for (int bind = 0; bind < 2; ++bind) {  // what stays listed draws at every later bind
         ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-        EXPECT_EQ(DrawStrip(context.get(), 4), (Halves{kBlack, kGreen}));
+        EXPECT_EQ(DrawStrip(context.get(), 0), (Halves{kGreen, kBlack}));
     }
     EXPECT_EQ(array->UpdateConstantData(0, sizeof blue, blue), ResultCode::Success);  // bound: sent at once
     EXPECT_EQ(CurrentAttribute(1), (Floats{0, 0, 1, 1}));
@@ -460,68 +435,52 @@ TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
 TEST_F(VertexArrayTest, ConstantRecordsPickTheGlCallOrAreRefused) {
     // None of these is 0, 1 or 9, so a component that was not sent cannot pass for one that was.
     const float data[8] = {0.5f, 0.25f, 0.125f, 0.75f, 0.5f, 0.25f, 0.125f, 0.75f};
-    struct Case {
-        VertexAttributeType type;
-        int32_t components, offset, count;
-        std::string message;
-    };
     const auto f32 = VertexAttributeType::Float32;
-    const Case cases[] = {
-        {f32, 1, 16, 2, ""},
-        {f32, 2, 16, 2, ""},
-        {f32, 3, 16, 2, ""},
-        {f32, 4, 16, 2, ""},
-        {VertexAttributeType::Int32, 4, 0, 2, "constant attribute 1 has type 4; only Float32 is supported"},
-        {f32, 0, 0, 2, "constant attribute 1 has 0 components"},
-        {f32, 5, 0, 2, "constant attribute 1 has 5 components"},
-        {f32, 2, 28, 2, "constant attribute 1 lies outside the constant data"},
-        {f32, 1, 0, 9, "invalid attributeCount 9"}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.components) + " components " + c.message);
-        VertexLayout constant = ConstantLayout(2, 4, c.count);
-        constant.attributes[1] = {3, c.type, c.components, uint64_t(c.offset), false};
+    const ResultCode ok = ResultCode::Success, bad = ResultCode::InvalidValue;
+    // clang-format off
+    const std::tuple<VertexAttributeType, int32_t, uint64_t, int32_t, ResultCode, std::string> rows[] = {
+        {f32, 1, 16, 2, ok, ""}, {f32, 2, 16, 2, ok, ""}, {f32, 3, 16, 2, ok, ""}, {f32, 4, 16, 2, ok, ""},
+        {VertexAttributeType::Int32, 4, 0, 2, ResultCode::NotSupported, "constant attribute 1 has type 4; only Float32 is supported"},
+        {f32, 0, 0, 2, bad, "constant attribute 1 has 0 components"},
+        {f32, 5, 0, 2, bad, "constant attribute 1 has 5 components"},
+        {f32, 2, 28, 2, bad, "constant attribute 1 lies outside the constant data"},
+        {f32, 1, 0, 9, bad, "invalid attributeCount 9"}};
+    // clang-format on
+    for (const auto& [type, components, offset, count, result, message] : rows) {
+        SCOPED_TRACE(std::to_string(components) + " components " + message);
+        VertexLayout constant = ConstantLayout(2, 4, count);
+        constant.attributes[1] = {3, type, components, offset, false};
         VertexArray* array = MakeArray();
         array->SetConstantData(&constant, sizeof data, data);
         glVertexAttrib4f(2, 9, 9, 9, 9);
         glVertexAttrib4f(3, 9, 9, 9, 9);
-        const ResultCode result = c.message.empty() ? ResultCode::Success
-                                  : c.type != f32   ? ResultCode::NotSupported
-                                                    : ResultCode::InvalidValue;
         EXPECT_EQ(context->BindVertexArray(array), result);
-        if (!c.message.empty()) ExpectMessages({{kError, "GlVertexArray::SetConstantValues: " + c.message}});
-        EXPECT_EQ(CurrentAttribute(2)[0], c.count <= 8 ? 0.5f : 9.0f);  // records ahead of a bad one are sent
-        Floats sent = CurrentAttribute(3);  // Mesa keeps the components not sent until a draw
-        for (int i = 0; c.message.empty() && i < 4; ++i) EXPECT_EQ(sent[i] == data[i], i < c.components) << i;
+        ExpectMessages(ErrorOrNone(message.empty() ? "" : "GlVertexArray::SetConstantValues: " + message));
+        EXPECT_EQ(CurrentAttribute(2)[0], count <= 8 ? 0.5f : 9.0f);  // records ahead of a bad one are sent
+        Floats sent = CurrentAttribute(3);                            // Mesa keeps the components not sent until a draw
+        for (int i = 0; result == ok && i < 4; ++i) EXPECT_EQ(sent[i] == data[i], i < components) << i;
     }
+    // A layout without data sends nothing, and is no error.
+    const VertexLayout layout = ConstantLayout(2, 4);
+    MakeArray()->SetConstantData(&layout, 0, nullptr);
+    EXPECT_EQ(context->BindVertexArray(arrays.back()), ok);
+    EXPECT_EQ(CurrentAttribute(2)[0], 9.0f);
 }
 
-TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVaoAtEveryBind) {
-    VertexLayout layout = Layout();
-    VertexBuffer* buffer = MakeVertexBuffer(layout);
-    VertexArray* array = MakeArray(buffer);
-    // Applied on the owner first: the other context must not take "not dirty" as "nothing to do".
+// Applied on the owner first: the shared context must not take "not dirty" as "nothing to do". Its unbind
+// disables on its own VAO what the array enabled there.
+TEST_F(VertexArrayTest, SharedContextDrawsThroughItsOwnVao) {
+    VertexArray* array = MakeArray(MakeVertexBuffer(Layout()));
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    GLuint arrayVao = Gl(array)->GetVao();
     Context* other = MakeSharedCurrent();
-    ASSERT_NE(other, nullptr) << vindra_test::Describe(Messages());
-    GLuint ownVao = static_cast<GlContext*>(other)->GetOwnVao();
+    ASSERT_NE(other, nullptr) << Describe(Messages());
+    const GLint ownVao = GLint(static_cast<GlContext*>(other)->GetOwnVao());
     ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(ownVao));
+    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), ownVao);
     EXPECT_EQ(DrawStrip(other, 4), (Halves{kBlack, kGreen}));
-    // Every bind here re-specifies, so a new layout in the buffer shows at once.
-    layout.attributes[1].offset = 4;
-    buffer->SetVertexLayout(&layout);
-    ASSERT_EQ(other->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(AttributeOffset(1), 4u);
-    // The unbind disables on this context's VAO what the array enabled there.
     EXPECT_EQ(other->BindVertexArray(nullptr), ResultCode::Success);
     glBindVertexArray(ownVao);
     EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags({GL_FALSE, GL_FALSE}));
-    // Back on the owner, the array draws from its own VAO, untouched.
-    ASSERT_EQ(context->MakeCurrent(), 0u);
-    ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
-    EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), GLint(arrayVao));
-    EXPECT_EQ(AttributeOffset(1), offsetof(Vertex, rgba));
     ExpectMessages({});
 }
 
@@ -590,7 +549,6 @@ TEST_F(DrawTest, FenceIsNotReadyBehindHeavyWorkAndEachSetFenceReplacesTheSyncObj
     EXPECT_EQ(fence->ClientCheck(), ResultCode::NotReady);
     EXPECT_EQ(fence->ClientWait(), ResultCode::Success);
     EXPECT_EQ(fence->ClientCheck(), ResultCode::Success);
-    EXPECT_EQ(fence->ClientWait(), ResultCode::Success);  // already passed: answers at once
     // A new fence replaces the sync object; a shared context's GPU waits for it.
     GLsync first = static_cast<GlFenceSync*>(fence)->GetSync();
     ASSERT_EQ(fence->SetFence(), ResultCode::Success);

@@ -6,7 +6,6 @@
 #include <thread>
 
 #include "core/current_context.h"
-#include "core/pixel_format_request.h"
 #include "gl/gl_context.h"
 #if defined(_WIN32)
 #include <GL/wglew.h>
@@ -46,53 +45,10 @@ std::string AttemptText(int red, int green, int blue, int alpha, bool floatingPo
 }
 std::vector<std::string> attempts;  // what a recording chooser saw
 
-// The attempts of a request for everything (multisample, float, deep colour) until the plain one, and
-// what each warning "<api> failed to find ..." names as the requests are dropped on the way.
-const std::vector<std::string> kEveryAttempt = {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16",
-                                                "10/10/10/2",           "8/8/8/8",           "none"};
-const std::vector<std::string> kEveryDrop = {"pixel format with multi sampling", "16-bit float pixel format",
-                                             "16-bit pixel format", "10-bit pixel format", "8-bit pixel format"};
 std::vector<Message> DropWarnings(const std::string& api, const std::vector<std::string>& dropped) {
     std::vector<Message> warnings;
     for (const std::string& format : dropped) warnings.push_back({kWarning, api + " failed to find " + format});
     return warnings;
-}
-
-struct ChainCase {
-    const char* name;
-    bool multisample, floatColor, deepColor;
-    size_t accepted;  // the attempt a driver accepts; past the last: none
-    std::vector<std::string> attempts, dropped;
-};
-// clang-format off
-const ChainCase kChainCases[] = {
-    {"PlainThenNoColour",     false, false, false, 1, {"8/8/8/8", "none"},                 {"8-bit pixel format"}},
-    {"DeepColourThenTenBits", false, false, true,  1, {"16/16/16/16", "10/10/10/2"},       {"16-bit pixel format"}},
-    {"FloatThenEightBits",    false, true,  false, 1, {"16/16/16/16 float", "8/8/8/8"},    {"16-bit float pixel format"}},
-    {"SamplesGoFirst",        true,  false, false, 1, {"8/8/8/8 x8", "8/8/8/8"},           {"pixel format with multi sampling"}},
-    {"EverythingRefused",     true,  true,  true,  6, kEveryAttempt,                       kEveryDrop},
-};
-// clang-format on
-
-TEST(PixelFormatRequestTest, AttemptsAndWarningsUntilOneIsAccepted) {
-    for (const ChainCase& row : kChainCases) {
-        SCOPED_TRACE(row.name);
-        MessageCapture capture;
-        vindra::ContextInitData init{};
-        init.multisample = row.multisample;
-        init.floatColor = row.floatColor;
-        init.deepColor = row.deepColor;
-        vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
-        std::vector<std::string> made;
-        for (bool left = true; left;) {  // until the driver accepts, or nothing is left to drop
-            vindra::ColourBits colour = request.Colour();
-            made.push_back(AttemptText(colour.red, colour.green, colour.blue, colour.alpha, colour.floatingPoint,
-                                       request.Samples()));
-            left = made.size() <= row.accepted && request.DropOne("API");
-        }
-        EXPECT_EQ(made, row.attempts);
-        ExpectMessages(capture, DropWarnings("API", row.dropped));
-    }
 }
 
 // Tests end with a context of the host or none current, where GL errors are not the library's.
@@ -284,13 +240,12 @@ TEST_F(GlxContextTest, SwapGroupsAnswerWhatTheDriverAnswers) {
         }
 }
 
+// An AMD driver with 4096 MiB on GPU 7: it answers the RAM query only.
 unsigned int amdGpu = 0;
 unsigned int GpuOfContext(GLXContext) { return amdGpu; }
-// An AMD driver with 4096 MiB on GPU 7: it answers the RAM query only.
 int GpuInfo(unsigned int gpu, int property, GLenum type, unsigned int, void* data) {
-    if (gpu != 7 || property != GLX_GPU_RAM_AMD || type != GL_UNSIGNED_INT) return 0;
-    *static_cast<unsigned int*>(data) = 4096;
-    return 1;
+    const bool ram = gpu == 7 && property == GLX_GPU_RAM_AMD && type == GL_UNSIGNED_INT;
+    return ram ? (*static_cast<unsigned int*>(data) = 4096, 1) : 0;
 }
 
 // AMD's GPU association first; without a GPU for the context, Mesa's renderer query.
@@ -322,24 +277,50 @@ std::vector<std::string> FirstLines(const std::vector<Message>& messages) {
     return lines;
 }
 
-// Each attempt in the layer's own tokens, as the driver sees it. The fixture's context asked for a copy swap.
+// Each attempt in the layer's own tokens, as the driver sees it (it accepts only the last, which asks for no
+// colour), and a warning for each request dropped on the way.
+struct ChainCase {
+    const char* name;
+    bool multisample, floatColor, deepColor;
+    std::vector<std::string> attempts, dropped;
+};
+const std::string kMs = "pixel format with multi sampling", kFloat = "16-bit float pixel format";
+const std::string k16 = "16-bit pixel format", k10 = "10-bit pixel format", k8 = "8-bit pixel format";
+// clang-format off
+const ChainCase kChainCases[] = {
+    {"Plain",      false, false, false, {"8/8/8/8", "none"}, {k8}},
+    {"DeepColour", false, false, true,  {"16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {k16, k10, k8}},
+    {"Float",      false, true,  false, {"16/16/16/16 float", "8/8/8/8", "none"}, {kFloat, k8}},
+    {"Samples",    true,  false, false, {"8/8/8/8 x8", "8/8/8/8", "none"}, {kMs, k8}},
+    {"Everything", true,  true,  true,  {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {kMs, kFloat, k16, k10, k8}},
+};
+// clang-format on
+
+// Every row asks for an exchange swap; the fixture's context asked for a copy swap.
 TEST_F(WindowSystemTest, ChooserSeesEachAttemptAndTheSwapMethod) {
-    init.multisample = init.floatColor = init.deepColor = init.swapExchange = true;
-    ContextPtr exchange = CreateRecordingAttempts(init);
-    ASSERT_TRUE(exchange);
-    EXPECT_EQ(attempts, kEveryAttempt);
-    std::vector<Message> warnings = DropWarnings(kApi, kEveryDrop);
+    std::vector<Message> exchangeWarning;
 #if !defined(_WIN32)
     // Mesa's software rasteriser has no exchange configurations: the method is a preference there.
     int count = 0;
     const int exchangeOnly[] = {GLX_SWAP_METHOD_OML, GLX_SWAP_EXCHANGE_OML, None};
     if (GLXFBConfig* configs = glXChooseFBConfig(glXGetCurrentDisplay(), 0, exchangeOnly, &count)) XFree(configs);
-    if (count == 0) warnings.push_back({kWarning, "GLX failed to find pixel format with exchange swap method"});
+    if (count == 0) exchangeWarning.push_back({kWarning, "GLX failed to find pixel format with exchange swap method"});
 #endif
-    ExpectMessages(warnings);
+    for (const ChainCase& row : kChainCases) {
+        SCOPED_TRACE(row.name);
+        init.multisample = row.multisample, init.floatColor = row.floatColor, init.deepColor = row.deepColor;
+        init.swapExchange = true;
+        attempts.clear();
+        ContextPtr exchange = CreateRecordingAttempts(init);
+        ASSERT_TRUE(exchange);
+        EXPECT_EQ(attempts, row.attempts);
+        std::vector<Message> warnings = DropWarnings(kApi, row.dropped);
+        warnings.insert(warnings.end(), exchangeWarning.begin(), exchangeWarning.end());
+        ExpectMessages(warnings);
+        EXPECT_FALSE(exchange->IsBackBufferPreserved());
+        EXPECT_FALSE(ContextPtr(exchange->CreateSharedContext())->IsBackBufferPreserved());  // same format
+    }
     EXPECT_TRUE(context->IsBackBufferPreserved());
-    EXPECT_FALSE(exchange->IsBackBufferPreserved());
-    EXPECT_FALSE(ContextPtr(exchange->CreateSharedContext())->IsBackBufferPreserved());  // same window, same format
 }
 
 struct CreationCase {

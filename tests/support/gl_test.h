@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "message_capture.h"
@@ -20,6 +22,14 @@ GLint Get(GLenum pname);
 // Every value of each pname in turn, read as floats: four of GL_VIEWPORT or GL_COLOR_WRITEMASK, two of
 // GL_POLYGON_MODE, one of most. Enables and masks read 0 or 1.
 std::vector<float> GetValues(const std::vector<GLenum>& pnames);
+
+// One row of a refusal table: the call, its result and the one error it reports ("": none).
+struct Refusal {
+    const char* name;
+    std::function<vindra::ResultCode()> call;
+    vindra::ResultCode result;
+    std::string message;
+};
 
 // A context made from `init` (by default as most hosts make it: headless, GL version left to the
 // driver), current on the test's thread, with what it reports captured after its creation.
@@ -39,6 +49,14 @@ protected:
     void ExpectMessages(const std::vector<Message>& expected, const char* file = __builtin_FILE(),
                         int line = __builtin_LINE()) {
         vindra_test::ExpectMessages(capture, expected, file, line);
+    }
+    // Runs the rows in order; a failure names its row.
+    void ExpectRefusals(const std::vector<Refusal>& rows) {
+        for (const Refusal& row : rows) {
+            SCOPED_TRACE(row.name);
+            EXPECT_EQ(row.call(), row.result);
+            ExpectMessages(ErrorOrNone(row.message));
+        }
     }
 
     vindra::ContextInitData init = DefaultInit("test");
@@ -65,10 +83,6 @@ protected:
     }
     // Messages reported since the last call (or since SetUp), in order.
     std::vector<Message> Messages() { return capture.Take(); }
-    // Drains GL errors left by raw calls of the test itself.
-    static void DrainGlErrors() {
-        while (glGetError() != GL_NO_ERROR) continue;
-    }
 };
 
 }  // namespace vindra_test

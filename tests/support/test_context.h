@@ -44,14 +44,11 @@ public:
     // reach the window system after the swap call returned (Wine hands it on to X asynchronously).
     unsigned long PresentedPixel(int x, int y, unsigned long expected) const;
 
-#if !defined(_WIN32)
-    Display* display() const { return connection; }
-
 private:
+#if !defined(_WIN32)
     Display* connection = nullptr;
     Window window = 0;
 #else
-private:
     HWND window = nullptr;
 #endif
 };
