@@ -31,11 +31,7 @@ constexpr BlendFactor kSrc = BlendFactor::SrcColor;
 
 // Sets library value v; every value read from `reads` is then expected[v]. Each argument position has its
 // own row, so swapped arguments show.
-struct EnumRow {
-    const char* name;
-    ResultCode (*set)(C, int32_t);
-    std::vector<GLenum> reads, expected;
-};
+using EnumRow = std::tuple<const char*, ResultCode (*)(C, int32_t), std::vector<GLenum>, std::vector<GLenum>>;
 const EnumRow kEnums[] = {
     {SET(SetDepthFunc(CompareFunc(v))), {GL_DEPTH_FUNC}, kFuncs},
     {SET(SetStencilFunc(CompareFunc(v), 1, 0x0F)), {GL_STENCIL_FUNC, GL_STENCIL_BACK_FUNC}, kFuncs},
@@ -92,23 +88,23 @@ using RenderState = ContextTest;
 
 TEST_F(RenderState, EachEnumerationValueReachesGlAsItsEnumAndNoOtherIsTaken) {
     std::vector<GLenum> watched;  // every state a row sets
-    for (const EnumRow& row : kEnums) watched.insert(watched.end(), row.reads.begin(), row.reads.end());
-    for (const EnumRow& row : kEnums) {
+    for (const auto& [name, set, reads, expected] : kEnums) watched.insert(watched.end(), reads.begin(), reads.end());
+    for (const auto& [rowName, set, reads, expected] : kEnums) {
         const std::vector<float> initial = GetValues(watched);
-        for (int32_t bad : {-1, int32_t(row.expected.size())}) {
-            SCOPED_TRACE(std::string(row.name) + " with v = " + std::to_string(bad));
-            EXPECT_EQ(row.set(*context, bad), kBadEnum);
+        for (int32_t bad : {-1, int32_t(expected.size())}) {
+            SCOPED_TRACE(std::string(rowName) + " with v = " + std::to_string(bad));
+            EXPECT_EQ(set(*context, bad), kBadEnum);
             // The refusal names the operation and the enumeration type as the row writes them.
-            const std::string name = row.name, type = name.substr(0, name.find("(v)"));
+            const std::string name = rowName, type = name.substr(0, name.find("(v)"));
             ExpectMessages({{kError, "GlContext::" + name.substr(0, name.find('(')) + ": invalid " +
                                          type.substr(type.find_last_of("( ") + 1) + " " + std::to_string(bad)}});
             EXPECT_EQ(GetValues(watched), initial);
         }
-        for (size_t value = 0; value < row.expected.size(); ++value) {
-            SCOPED_TRACE(std::string(row.name) + " with v = " + std::to_string(value));
-            ASSERT_EQ(row.set(*context, int32_t(value)), kOk);
-            const std::vector<float> read = GetValues(row.reads);
-            EXPECT_EQ(read, std::vector<float>(read.size(), float(row.expected[value])));
+        for (size_t value = 0; value < expected.size(); ++value) {
+            SCOPED_TRACE(std::string(rowName) + " with v = " + std::to_string(value));
+            ASSERT_EQ(set(*context, int32_t(value)), kOk);
+            const std::vector<float> read = GetValues(reads);
+            EXPECT_EQ(read, std::vector<float>(read.size(), float(expected[value])));
         }
     }
     ExpectMessages({});

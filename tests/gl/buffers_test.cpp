@@ -2,11 +2,7 @@
 // from GL with raw queries; fall-backs driven by clearing GLEW's entry point or the context's quirks.
 #include "gl_test.h"
 
-#include <cstdint>
 #include <cstring>
-#include <string>
-#include <tuple>
-#include <vector>
 
 #include "gl/gl_context.h"
 #include "gl/gl_index_buffer.h"

@@ -1,18 +1,11 @@
 // Shader libraries and programs on real GL: stages, linking, driver logs, the uniform table, uploads,
 // block bindings and the context's program binding, read back with raw GL.
-#include <GL/glew.h>
-
 #include "gl_test.h"
 
 #include <cstring>
-#include <string>
-#include <tuple>
-#include <utility>
-#include <vector>
 
 #include "gl/gl_shader_library.h"
 #include "gl/gl_shader_program.h"
-#include "tamrik/tamrik.h"
 
 using namespace vindra;
 using namespace vindra_test;

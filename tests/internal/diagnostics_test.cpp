@@ -28,13 +28,7 @@ namespace {
 
 // Each error is reported under the operation's name and answers as its code; any other error shows its value
 // in four columns. (The default context has the compatibility profile.)
-struct ErrorRow {
-    void (*raise)();
-    ResultCode result;
-    std::vector<Message> messages;
-};
-const ErrorRow kErrors[] = {
-    {[] {}, ResultCode::Success, {}},
+const std::tuple<void (*)(), ResultCode, std::vector<Message>> kErrors[] = {
     {[] { glEndQuery(GL_SAMPLES_PASSED); }, ResultCode::InvalidOperation, {{kError, "Test: GL_INVALID_OPERATION"}}},
     {[] { glPopMatrix(); }, ResultCode::Failed, {{kError, "Test: GL error ( 504)"}}},  // stack underflow
 #if !defined(_WIN32)
@@ -47,11 +41,11 @@ const ErrorRow kErrors[] = {
 
 using CheckGlError = ContextTest;
 TEST_F(CheckGlError, DrainsEveryPendingErrorAndAnswersTheLast) {
-    for (const ErrorRow& row : kErrors) {
-        SCOPED_TRACE("row " + std::to_string(&row - kErrors));
-        row.raise();
-        EXPECT_EQ(vindra::CheckGlError("Test"), row.result);
-        ExpectMessages(row.messages);
+    for (const auto& [raise, result, messages] : kErrors) {
+        SCOPED_TRACE(messages.back().text);
+        raise();
+        EXPECT_EQ(vindra::CheckGlError("Test"), result);
+        ExpectMessages(messages);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }

@@ -3,7 +3,6 @@
 #include "gl_test.h"  // gtest before Xlib, whose None macro clashes with gtest's
 
 #include <thread>
-#include <tuple>
 
 #include "core/current_context.h"
 #include "gl/gl_context.h"
@@ -190,19 +189,6 @@ ContextPtr CreateRecordingAttempts(const vindra::ContextInitData& init) {
     return Create(init);
 }
 
-// Only configurations of the host window's own visual can draw to it.
-TEST_F(GlxContextTest, ContextOnAHostWindowHasTheWindowsVisual) {
-    HostGlContext host;
-    init.window = host.window;
-    ContextPtr made = Create(init);
-    ASSERT_TRUE(made);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(host.display, host.window, &attributes);
-    int visual = 0;
-    glXQueryContext(glXGetCurrentDisplay(), glXGetCurrentContext(), GLX_VISUAL_ID_EXT, &visual);
-    EXPECT_EQ(static_cast<VisualID>(visual), XVisualIDFromVisual(attributes.visual));
-}
-
 Bool RefuseBinding(Display*, GLXDrawable, GLXDrawable, GLXContext) { return False; }
 
 TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
@@ -230,25 +216,6 @@ TEST_F(GlxContextTest, SwapGroupsAnswerWhatTheDriverAnswers) {
         EXPECT_EQ(Flags({context->JoinSwapGroup(5), context->BindSwapBarrier(5, 6)}), Flags(2, extension));
         EXPECT_EQ(Flags({context->JoinSwapGroup(4), context->BindSwapBarrier(5, 7)}), Flags(2, false));
     }
-}
-
-// An AMD driver with 4096 MiB on GPU 7, the GPU of every context: it answers the RAM query only.
-unsigned int GpuOfContext(GLXContext) { return 7; }
-int GpuInfo(unsigned int gpu, int property, GLenum type, unsigned int, void* data) {
-    const bool ram = gpu == 7 && property == GLX_GPU_RAM_AMD && type == GL_UNSIGNED_INT;
-    return ram ? (*static_cast<unsigned int*>(data) = 4096, 1) : 0;
-}
-
-// AMD's GPU association goes before Mesa's renderer query (which context_info_test reads).
-TEST_F(GlxContextTest, VideoMemoryComesFromTheAmdDriversOwnQuery) {
-    Replaced<GLboolean> amd(__GLXEW_AMD_gpu_association, GL_TRUE);
-    Replaced<PFNGLXGETCONTEXTGPUIDAMDPROC> gpuOf(__glewXGetContextGPUIDAMD, &GpuOfContext);
-    Replaced<PFNGLXGETGPUINFOAMDPROC> gpuInfo(__glewXGetGPUInfoAMD, &GpuInfo);
-    ContextPtr made = CreateHeadless();  // each context learns the size once
-    ASSERT_TRUE(made);
-    uint64_t bytes = 0;
-    made->GetInfo(vindra::ContextInfo::TotalVideoMemory, sizeof bytes, &bytes, nullptr);
-    EXPECT_EQ(bytes, uint64_t{4096} << 20);
 }
 
 #endif

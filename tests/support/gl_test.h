@@ -1,4 +1,5 @@
-// Fixtures for tests on a real GL context, and GL state read back with raw queries.
+// Fixtures for tests on a real GL context, GL state read back with raw queries, and refusal tables. Tests
+// include it for GL, gtest and the standard containers that their tables use.
 #ifndef VINDRA_TESTS_SUPPORT_GL_TEST_H
 #define VINDRA_TESTS_SUPPORT_GL_TEST_H
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "message_capture.h"
