@@ -134,27 +134,4 @@ TEST_F(RenderState, OperationsLeaveTheirStateInGl) {
     ExpectMessages({{kError, "GlContext::SetBlendFunc: GL_INVALID_ENUM"}});
 }
 
-// The getters read GL, not a copy of their own. Each output but a null one is written; the null one is
-// reported.
-TEST_F(RenderState, GettersReadGl) {
-    glViewport(1, 2, 33, 44);
-    glScissor(5, 6, 77, 88);
-    for (int null = -1; null < 4; ++null) {
-        std::vector<int32_t> view(4, -1), box(4, -1), viewport = {1, 2, 33, 44}, scissor = {5, 6, 77, 88};
-        auto at = [null](std::vector<int32_t>& out, int i) { return i == null ? nullptr : &out[i]; };
-        EXPECT_EQ(context->GetViewPort(at(view, 0), at(view, 1), at(view, 2), at(view, 3)), null < 0 ? kOk : kBadValue);
-        EXPECT_EQ(context->GetScissorRect(at(box, 0), at(box, 1), at(box, 2), at(box, 3)), null < 0 ? kOk : kBadValue);
-        if (null >= 0) viewport[null] = scissor[null] = -1;
-        EXPECT_EQ(view, viewport);
-        EXPECT_EQ(box, scissor);
-        ExpectMessages(null < 0 ? Messages{}
-                                : Messages{{kError, "GlContext::GetViewPort: null output pointer"},
-                                           {kError, "GlContext::GetScissorRect: null output pointer"}});
-    }
-    for (bool on : {true, false}) {
-        on ? glEnable(GL_SCISSOR_TEST) : glDisable(GL_SCISSOR_TEST);
-        EXPECT_EQ(context->IsScissorEnabled(), on);
-    }
-}
-
 }  // namespace
