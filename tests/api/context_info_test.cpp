@@ -123,7 +123,7 @@ TEST(ContextIdentity, NameKeepsItsFirst31Characters) {
     MessageCapture capture;
     for (const char* name : {"0123456789abcdefghijklmnopqrstuvwxyzABCD", static_cast<const char*>(nullptr)}) {
         ContextPtr context = Create(DefaultInit(name));
-        ASSERT_NE(context, nullptr) << Describe(capture.Peek());
+        ASSERT_NE(context, nullptr) << Describe(capture.Take());
         EXPECT_STREQ(context->GetName(), name ? "0123456789abcdefghijklmnopqrstu" : "");
     }
     ExpectMessages(capture, {});

@@ -1,5 +1,5 @@
-// Buffers: storage paths, sub-range writes, mappings, targets, binds and refusals, each read back
-// from GL with raw queries; fall-backs driven by clearing GLEW's entry point or the context's quirks.
+// Buffers: sub-range writes, mappings, targets, binds and refusals, each read back from GL with raw
+// queries; driver-specific paths driven by the context's quirks.
 #include "gl_test.h"
 
 #include <cstring>
@@ -38,58 +38,13 @@ class BufferTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        savedBufferStorage = __glewBufferStorage;
         glCreateBuffers(1, &sentinel);  // deleted with the context
-    }
-    void TearDown() override {
-        __glewBufferStorage = savedBufferStorage;  // process-wide: later tests need it back
-        GlTest::TearDown();
     }
     // Quirks are per context, and each test has its own context: nothing to restore.
     void SetQuirk(DriverQuirk quirk, bool on) { static_cast<GlContext*>(context.get())->Quirks().Set(quirk, on); }
 
-    PFNGLBUFFERSTORAGEPROC savedBufferStorage = nullptr;
     GLuint sentinel = 0;  // a raw buffer left on a binding, to see whether an operation touched it
 };
-
-// Persistent storage (flags) where the usage, the driver and GLEW allow it, else mutable storage
-// (hint); a second BufferData fails on immutable storage and reallocates mutable storage. Draw usages
-// feed textures (unpack), the others receive pixels (pack); a buffer left on the other target stays.
-TEST_F(BufferTest, StorageAndPixelTargetFollowUsageDriverQuirkAndEntryPoint) {
-    // clang-format off
-    const std::tuple<const char*, int, bool, bool, GLint, GLint> rows[] = {
-        // usage, NVIDIA, glBufferStorage, storage flags, usage hint
-        {"stream draw",   0, false, true, 0x2C2, 0},
-        {"stream read",   1, false, true, 0x2C1, 0},
-        {"static draw",   3, false, true, 0,     GL_STATIC_DRAW},
-        {"dynamic draw",  6, false, true, 0x3C2, 0},
-        {"dynamic read",  7, false, true, 0,     GL_DYNAMIC_READ},
-        {"host read",    13, false, true, 0,     GL_STREAM_READ},
-        {"stream draw, NVIDIA",              0, true,  true,  0, GL_STREAM_DRAW},
-        {"dynamic draw, no glBufferStorage", 6, false, false, 0, GL_DYNAMIC_DRAW},
-    };
-    // clang-format on
-    for (const auto& [name, usage, nvidia, storageEntry, flags, hint] : rows) {
-        SCOPED_TRACE(name);
-        SetQuirk(DriverQuirk::NvidiaClientStorageInHostMemory, nvidia);
-        __glewBufferStorage = storageEntry ? savedBufferStorage : nullptr;
-        for (GLenum target : {GL_PIXEL_PACK_BUFFER, GL_PIXEL_UNPACK_BUFFER}) glBindBuffer(target, sentinel);
-        PixelBuffer* buffer = context->CreatePixelBuffer();
-        ASSERT_EQ(buffer->BufferData(16, kBytes.data(), BufferUsage(usage)), ResultCode::Success);
-        const GLuint gl = Name<GlPixelBuffer>(buffer);
-        // Mutable storage reports flags of its own, immutable storage the initial usage: each reads one.
-        EXPECT_EQ(Param(gl, flags != 0 ? GL_BUFFER_STORAGE_FLAGS : GL_BUFFER_USAGE), flags != 0 ? flags : hint);
-        EXPECT_EQ(Contents(gl), kBytes);
-        const bool unpack = usage == 0 || usage == 3 || usage == 6;
-        EXPECT_EQ(std::pair(Get(GL_PIXEL_UNPACK_BUFFER_BINDING), Get(GL_PIXEL_PACK_BUFFER_BINDING)),
-                  std::pair(unpack ? 0 : GLint(sentinel), unpack ? GLint(sentinel) : 0));
-        EXPECT_EQ(buffer->BufferData(64, nullptr, BufferUsage(usage)),
-                  flags != 0 ? ResultCode::InvalidOperation : ResultCode::Success);
-        EXPECT_EQ(Param(gl, GL_BUFFER_SIZE), flags != 0 ? 16 : 64);
-        ExpectMessages(ErrorOrNone(flags != 0 ? "GlBuffer::BufferData: GL_INVALID_OPERATION" : ""));
-        context->ReleasePixelBuffer(&buffer);
-    }
-}
 
 // Sub-range writes reach only their range and leave the target unbound; ranges that leave the buffer
 // are refused before GL sees them, however they are made to wrap around.

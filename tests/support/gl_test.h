@@ -39,7 +39,7 @@ class ContextTest : public ::testing::Test {
 protected:
     void SetUp() override {
         context = Create(init);
-        ASSERT_TRUE(context) << Describe(capture.Peek());
+        ASSERT_TRUE(context) << Describe(capture.Take());
         capture.Clear();
     }
     void TearDown() override {

@@ -38,15 +38,11 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return std::exchange(messages, {});
     }
-    std::vector<Message> Peek() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return messages;
-    }
     void Clear() { Take(); }
 
 private:
     static void Sink(int level, const char* text, void* user);
-    mutable std::mutex mutex;
+    std::mutex mutex;
     std::vector<Message> messages;
 };
 
