@@ -88,7 +88,7 @@ TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
     created.clear();
     for (uint32_t stage : {0u, 2u, 3u, 4u})
         ASSERT_EQ(program->AddShader(ShaderStage(stage), 1, &kStageSources[stage], nullptr), ResultCode::Success);
-    ASSERT_EQ(program->Link(), ResultCode::Success) << Describe(Messages());
+    ASSERT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
     GLuint name = program->GetProgram();
     GLint attached = -1, vertices = -1;
     glGetProgramiv(name, GL_ATTACHED_SHADERS, &attached);
@@ -122,7 +122,7 @@ TEST_F(ShaderTest, CompileAndLinkFailuresReportTheDriversLog) {
     ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
     EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
-    std::vector<Message> said = Messages();
+    std::vector<Message> said = capture.Take();
     for (Message& message : said)
         message.text = message.level == kContinuation && !message.text.empty() ? "log" : message.text;
     // clang-format off

@@ -199,7 +199,7 @@ TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
             ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
             ASSERT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
             step(context.get(), buffer, other, array);
-            Messages();
+            capture.Clear();
             ClearBackground(context.get());
             if (lost) {
                 EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, offset, 4), kNoIndexBuffer);

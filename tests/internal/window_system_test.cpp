@@ -82,7 +82,7 @@ struct HostWindow {
     HDC dc = GetDC(window);
 };
 
-PFNWGLCHOOSEPIXELFORMATARBPROC realChooser = nullptr;
+PFNWGLCHOOSEPIXELFORMATARBPROC realChooser = nullptr, &chooserSlot = __wglewChoosePixelFormatARB;
 int offeredFormat = 0;
 
 // Records each attempt in WGL's tokens and lets only the plain one reach the driver, without the swap
@@ -99,12 +99,6 @@ BOOL WINAPI RecordingChooser(HDC dc, const int* list, const FLOAT* floats, UINT 
     withoutMethod.insert(withoutMethod.end(), {0, 0});
     *count = 0;
     return Attribute(list, WGL_RED_BITS_ARB) == 0 && realChooser(dc, withoutMethod.data(), floats, max, formats, count);
-}
-
-ContextPtr CreateRecordingAttempts(const vindra::ContextInitData& init) {
-    realChooser = __wglewChoosePixelFormatARB;
-    Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(__wglewChoosePixelFormatARB, &RecordingChooser);
-    return Create(init);
 }
 
 BOOL WINAPI OfferFormat(HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) {
@@ -141,7 +135,7 @@ void UseLegacyPath(bool legacy) {
     __glewXChooseFBConfig = legacy ? nullptr : chooser;
 }
 
-PFNGLXCHOOSEFBCONFIGPROC realChooser = nullptr;
+PFNGLXCHOOSEFBCONFIGPROC realChooser = nullptr, &chooserSlot = __glewXChooseFBConfig;
 
 // Records each attempt in GLX's tokens and lets only the plain one reach the driver. An attempt the
 // layer repeats without the swap method (the driver has none of the method asked for) counts once.
@@ -153,12 +147,6 @@ GLXFBConfig* RecordingChooser(Display* display, int screen, const int* list, int
                                        Attribute(list, GLX_SAMPLE_BUFFERS) == 1 ? Attribute(list, GLX_SAMPLES) : 0));
     *count = 0;
     return Attribute(list, GLX_RED_SIZE) == 0 ? realChooser(display, screen, list, count) : nullptr;
-}
-
-ContextPtr CreateRecordingAttempts(const vindra::ContextInitData& init) {
-    realChooser = __glewXChooseFBConfig;
-    Replaced<PFNGLXCHOOSEFBCONFIGPROC> chooser(__glewXChooseFBConfig, &RecordingChooser);
-    return Create(init);
 }
 
 Bool RefuseBinding(Display*, GLXDrawable, GLXDrawable, GLXContext) { return False; }
@@ -218,7 +206,9 @@ TEST_F(WindowSystemTest, ChooserSeesEachAttemptAndTheSwapMethod) {
         init.multisample = multisample, init.floatColor = floatColor, init.deepColor = deepColor;
         init.swapExchange = true;
         attempts.clear();
-        ContextPtr exchange = CreateRecordingAttempts(init);
+        realChooser = chooserSlot;
+        Replaced<decltype(realChooser)> chooser(chooserSlot, &RecordingChooser);
+        ContextPtr exchange = Create(init);
         ASSERT_TRUE(exchange);
         EXPECT_EQ(attempts, expected);
         std::vector<Message> warnings;

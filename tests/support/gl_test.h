@@ -83,8 +83,6 @@ protected:
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
         return pixel;
     }
-    // Messages reported since the last call (or since SetUp), in order.
-    std::vector<Message> Messages() { return capture.Take(); }
 };
 
 }  // namespace vindra_test
