@@ -1,6 +1,5 @@
-// LogMessage routing and the GL error drain, on a real GL context.
+// The GL error drain, on a real GL context.
 #include "core/check_gl_error.h"
-#include "core/log_message.h"
 #include "gl_test.h"
 
 using namespace vindra_test;
@@ -27,50 +26,25 @@ static void ThreeErrorsPending() { scriptedErrors = {GL_INVALID_VALUE, GL_INVALI
 
 namespace {
 
-// Each level reaches tamrik's function of that level; unknown ones are shown as warnings rather than lost.
-TEST(LogMessage, EachLevelReachesItsFunction) {
-    MessageCapture capture;
-    std::vector<Message> expected;
-    const int reached[] = {kWarning, kContinuation, kDebug, kInfo, kWarning, kError, kWarning};  // levels -1 to 5
-    for (int level = -1; level <= 5; ++level) {
-        EXPECT_NE(vindra::LogMessage(vindra::MessageLevel(level), "level %d says %s", level, "hi"), 0);
-        expected.push_back({reached[level + 1], "level " + std::to_string(level) + " says hi"});
-    }
-    ExpectMessages(capture, expected);
-    // The answer is the host function's: 0 for a message below its minimum level.
-    tamrik::SetMinimumLevel(kInfo);
-    EXPECT_EQ(vindra::LogMessage(vindra::MessageLevel::Debug, "dropped"), 0);
-    ExpectMessages(capture, {});
-}
-
 // Each error is reported under the operation's name and answers as its code; any other error shows its value
 // in four columns. (The default context has the compatibility profile.)
-struct ErrorRow {
-    void (*raise)();
-    ResultCode result;
-    std::vector<Message> messages;
-};
-const ErrorRow kErrors[] = {
-    {[] {}, ResultCode::Success, {}},
-    {[] { glEnable(0xFFFF); }, ResultCode::InvalidEnum, {{kError, "Test: GL_INVALID_ENUM"}}},
-    {[] { glViewport(0, 0, -1, -1); }, ResultCode::InvalidValue, {{kError, "Test: GL_INVALID_VALUE"}}},
-    {[] { glEndQuery(GL_SAMPLES_PASSED); }, ResultCode::InvalidOperation, {{kError, "Test: GL_INVALID_OPERATION"}}},
+// clang-format off
+const std::tuple<void (*)(), ResultCode, std::vector<Message>> kErrors[] = {
     {[] { glPopMatrix(); }, ResultCode::Failed, {{kError, "Test: GL error ( 504)"}}},  // stack underflow
 #if !defined(_WIN32)
     // Every pending error is reported in GL's order and the last one answers.
-    {ThreeErrorsPending,
-     ResultCode::OutOfMemory,
-     {{kError, "Test: GL_INVALID_VALUE"}, {kError, "Test: GL_INVALID_ENUM"}, {kError, "Test: GL_OUT_OF_MEMORY"}}},
+    {ThreeErrorsPending, ResultCode::OutOfMemory, {{kError, "Test: GL_INVALID_VALUE"}, {kError, "Test: GL_INVALID_ENUM"}, {kError, "Test: GL_OUT_OF_MEMORY"}}},
 #endif
 };
+// clang-format on
 
 using CheckGlError = ContextTest;
 TEST_F(CheckGlError, DrainsEveryPendingErrorAndAnswersTheLast) {
-    for (const ErrorRow& row : kErrors) {
-        SCOPED_TRACE("row " + std::to_string(&row - kErrors));
-        row.raise();
-        EXPECT_EQ(vindra::CheckGlError("Test"), row.result);
-        ExpectMessages(row.messages);
+    for (const auto& [raise, result, messages] : kErrors) {
+        SCOPED_TRACE(messages.back().text);
+        raise();
+        EXPECT_EQ(vindra::CheckGlError("Test"), result);
+        ExpectMessages(messages);
         EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
 }

@@ -1,12 +1,10 @@
 // The window-system layers (GLX natively, WGL under Wine) through the public API on real windows, with
-// GLEW entry points replaced where the driver shows no path; and, without GL, the pixel-format request
-// chain that both layers walk.
+// GLEW entry points replaced where the driver shows no path.
 #include "gl_test.h"  // gtest before Xlib, whose None macro clashes with gtest's
 
 #include <thread>
 
 #include "core/current_context.h"
-#include "core/pixel_format_request.h"
 #include "gl/gl_context.h"
 #if defined(_WIN32)
 #include <GL/wglew.h>
@@ -18,6 +16,7 @@ namespace {
 
 using namespace vindra_test;
 using vindra::currentContext;
+using Flags = std::vector<GLint>;
 
 // Puts `value` into a GLEW entry point or extension flag for one scope, and the driver's own back after.
 // Made after the fixture's context: the bootstrap, which resolves GLEW's entry points once per process,
@@ -46,55 +45,6 @@ std::string AttemptText(int red, int green, int blue, int alpha, bool floatingPo
 }
 std::vector<std::string> attempts;  // what a recording chooser saw
 
-// The attempts of a request for everything (multisample, float, deep colour) until the plain one, and
-// what each warning "<api> failed to find ..." names as the requests are dropped on the way.
-const std::vector<std::string> kEveryAttempt = {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16",
-                                                "10/10/10/2",           "8/8/8/8",           "none"};
-const std::vector<std::string> kEveryDrop = {"pixel format with multi sampling", "16-bit float pixel format",
-                                             "16-bit pixel format", "10-bit pixel format", "8-bit pixel format"};
-std::vector<Message> DropWarnings(const std::string& api, const std::vector<std::string>& dropped) {
-    std::vector<Message> warnings;
-    for (const std::string& format : dropped) warnings.push_back({kWarning, api + " failed to find " + format});
-    return warnings;
-}
-
-struct ChainCase {
-    const char* name;
-    bool multisample, floatColor, deepColor;
-    size_t accepted;  // the attempt a driver accepts; past the last: none
-    std::vector<std::string> attempts, dropped;
-};
-// clang-format off
-const ChainCase kChainCases[] = {
-    {"PlainThenNoColour",     false, false, false, 1, {"8/8/8/8", "none"},                 {"8-bit pixel format"}},
-    {"DeepColourThenTenBits", false, false, true,  1, {"16/16/16/16", "10/10/10/2"},       {"16-bit pixel format"}},
-    {"FloatThenEightBits",    false, true,  false, 1, {"16/16/16/16 float", "8/8/8/8"},    {"16-bit float pixel format"}},
-    {"SamplesGoFirst",        true,  false, false, 1, {"8/8/8/8 x8", "8/8/8/8"},           {"pixel format with multi sampling"}},
-    {"EverythingRefused",     true,  true,  true,  6, kEveryAttempt,                       kEveryDrop},
-};
-// clang-format on
-
-TEST(PixelFormatRequestTest, AttemptsAndWarningsUntilOneIsAccepted) {
-    for (const ChainCase& row : kChainCases) {
-        SCOPED_TRACE(row.name);
-        MessageCapture capture;
-        vindra::ContextInitData init{};
-        init.multisample = row.multisample;
-        init.floatColor = row.floatColor;
-        init.deepColor = row.deepColor;
-        vindra::PixelFormatRequest request = vindra::PixelFormatRequest::From(init);
-        std::vector<std::string> made;
-        for (bool left = true; left;) {  // until the driver accepts, or nothing is left to drop
-            vindra::ColourBits colour = request.Colour();
-            made.push_back(AttemptText(colour.red, colour.green, colour.blue, colour.alpha, colour.floatingPoint,
-                                       request.Samples()));
-            left = made.size() <= row.accepted && request.DropOne("API");
-        }
-        EXPECT_EQ(made, row.attempts);
-        ExpectMessages(capture, DropWarnings("API", row.dropped));
-    }
-}
-
 // Tests end with a context of the host or none current, where GL errors are not the library's.
 struct WindowSystemTest : ContextTest {
     WindowSystemTest() { expectNoPendingGlError = false; }
@@ -113,31 +63,26 @@ void UseLegacyPath(bool legacy) {
     __WGLEW_ARB_pixel_format = legacy ? GL_FALSE : reported;
 }
 
-// A GL context of the host's own, made with raw WGL calls on a window of the host's that is never
-// shown: windows shown by tests that run side by side would hide each other's pixels.
-struct HostGlContext {
-    HostGlContext() {
+// A window of the host's with a pixel format set, never shown: windows shown by tests that run side by side
+// would hide each other's pixels.
+struct HostWindow {
+    HostWindow() {
         PIXELFORMATDESCRIPTOR descriptor{};
         descriptor.nSize = sizeof descriptor;
         descriptor.nVersion = 1;
         descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
         descriptor.cColorBits = 24;
         SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
-        context = wglCreateContext(dc);
     }
-    ~HostGlContext() {
-        if (wglGetCurrentContext() == context) wglMakeCurrent(nullptr, nullptr);
-        wglDeleteContext(context);
+    ~HostWindow() {
         ReleaseDC(window, dc);
         DestroyWindow(window);
     }
-    void MakeCurrent() { EXPECT_TRUE(wglMakeCurrent(dc, context)); }
     HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
     HDC dc = GetDC(window);
-    HGLRC context = nullptr;
 };
 
-PFNWGLCHOOSEPIXELFORMATARBPROC realChooser = nullptr;
+PFNWGLCHOOSEPIXELFORMATARBPROC realChooser = nullptr, &chooserSlot = __wglewChoosePixelFormatARB;
 int offeredFormat = 0;
 
 // Records each attempt in WGL's tokens and lets only the plain one reach the driver, without the swap
@@ -156,12 +101,6 @@ BOOL WINAPI RecordingChooser(HDC dc, const int* list, const FLOAT* floats, UINT 
     return Attribute(list, WGL_RED_BITS_ARB) == 0 && realChooser(dc, withoutMethod.data(), floats, max, formats, count);
 }
 
-ContextPtr CreateRecordingAttempts(const vindra::ContextInitData& init) {
-    realChooser = __wglewChoosePixelFormatARB;
-    Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(__wglewChoosePixelFormatARB, &RecordingChooser);
-    return Create(init);
-}
-
 BOOL WINAPI OfferFormat(HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) {
     *formats = offeredFormat;
     *count = 1;
@@ -170,7 +109,7 @@ BOOL WINAPI OfferFormat(HDC, const int*, const FLOAT*, UINT, int* formats, UINT*
 
 // A window takes one pixel format for life: a context offered another one on a host's window goes on.
 TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
-    HostGlContext host;
+    HostWindow host;
     offeredFormat = GetPixelFormat(host.dc) == 1 ? 2 : 1;
     Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(__wglewChoosePixelFormatARB, &OfferFormat);
     init.window = host.window;
@@ -196,30 +135,7 @@ void UseLegacyPath(bool legacy) {
     __glewXChooseFBConfig = legacy ? nullptr : chooser;
 }
 
-// A GL context of the host's own, made with raw GLX calls on its own connection, on a window of the
-// host's that is never shown: windows shown by tests that run side by side would hide each other's pixels.
-struct HostGlContext {
-    HostGlContext() {
-        XVisualInfo wanted{};
-        wanted.visualid = XVisualIDFromVisual(DefaultVisual(display, DefaultScreen(display)));
-        int count = 0;
-        XVisualInfo* visual = XGetVisualInfo(display, VisualIDMask, &wanted, &count);
-        context = glXCreateContext(display, visual, nullptr, True);
-        XFree(visual);
-    }
-    ~HostGlContext() {
-        if (glXGetCurrentContext() == context) glXMakeCurrent(display, None, nullptr);
-        glXDestroyContext(display, context);
-        XDestroyWindow(display, window);
-        XCloseDisplay(display);
-    }
-    void MakeCurrent() { EXPECT_TRUE(glXMakeCurrent(display, window, context)); }
-    Display* display = XOpenDisplay(nullptr);
-    Window window = XCreateSimpleWindow(display, DefaultRootWindow(display), 0, 0, 64, 64, 0, 0, 0);
-    GLXContext context = nullptr;
-};
-
-PFNGLXCHOOSEFBCONFIGPROC realChooser = nullptr;
+PFNGLXCHOOSEFBCONFIGPROC realChooser = nullptr, &chooserSlot = __glewXChooseFBConfig;
 
 // Records each attempt in GLX's tokens and lets only the plain one reach the driver. An attempt the
 // layer repeats without the swap method (the driver has none of the method asked for) counts once.
@@ -233,29 +149,10 @@ GLXFBConfig* RecordingChooser(Display* display, int screen, const int* list, int
     return Attribute(list, GLX_RED_SIZE) == 0 ? realChooser(display, screen, list, count) : nullptr;
 }
 
-ContextPtr CreateRecordingAttempts(const vindra::ContextInitData& init) {
-    realChooser = __glewXChooseFBConfig;
-    Replaced<PFNGLXCHOOSEFBCONFIGPROC> chooser(__glewXChooseFBConfig, &RecordingChooser);
-    return Create(init);
-}
-
-// Only configurations of the host window's own visual can draw to it.
-TEST_F(GlxContextTest, ContextOnAHostWindowHasTheWindowsVisual) {
-    HostGlContext host;
-    init.window = host.window;
-    ContextPtr made = Create(init);
-    ASSERT_TRUE(made);
-    XWindowAttributes attributes{};
-    XGetWindowAttributes(host.display, host.window, &attributes);
-    int visual = 0;
-    glXQueryContext(glXGetCurrentDisplay(), glXGetCurrentContext(), GLX_VISUAL_ID_EXT, &visual);
-    EXPECT_EQ(static_cast<VisualID>(visual), XVisualIDFromVisual(attributes.visual));
-}
-
 Bool RefuseBinding(Display*, GLXDrawable, GLXDrawable, GLXContext) { return False; }
 
 TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
-    ContextPtr other = CreateHeadless();
+    ContextPtr other = Create(DefaultInit());
     ASSERT_TRUE(other);
     {
         Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(__glewXMakeContextCurrent, &RefuseBinding);
@@ -265,49 +162,6 @@ TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
     ExpectMessages({{kError, "GLX: Failed to make context current"}, {kError, "GLX: Failed to clear current context"}});
     EXPECT_EQ(currentContext, other.get());
     EXPECT_EQ(glXGetCurrentContext(), static_cast<vindra::GlContext*>(other.get())->NativeHandle());
-}
-
-// Mesa has no GLX_NV_swap_group: a driver that has it is stood in for, which takes group 5 and barrier 6 only.
-Bool driverAnswer = False;
-Bool JoinGroup(Display*, GLXDrawable, GLuint group) { return driverAnswer && group == 5; }
-Bool BindBarrier(Display*, GLuint group, GLuint barrier) { return driverAnswer && group == 5 && barrier == 6; }
-
-TEST_F(GlxContextTest, SwapGroupsAnswerWhatTheDriverAnswers) {
-    Replaced<PFNGLXJOINSWAPGROUPNVPROC> join(__glewXJoinSwapGroupNV, &JoinGroup);
-    Replaced<PFNGLXBINDSWAPBARRIERNVPROC> bind(__glewXBindSwapBarrierNV, &BindBarrier);
-    for (GLboolean extension : {GL_FALSE, GL_TRUE})
-        for (Bool answer : {False, True}) {
-            Replaced<GLboolean> swapGroups(__GLXEW_NV_swap_group, extension);
-            driverAnswer = answer;
-            EXPECT_EQ(context->JoinSwapGroup(5), extension && answer) << "extension " << int(extension) << answer;
-            EXPECT_EQ(context->BindSwapBarrier(5, 6), extension && answer) << "extension " << int(extension) << answer;
-        }
-}
-
-unsigned int amdGpu = 0;
-unsigned int GpuOfContext(GLXContext) { return amdGpu; }
-// An AMD driver with 4096 MiB on GPU 7: it answers the RAM query only.
-int GpuInfo(unsigned int gpu, int property, GLenum type, unsigned int, void* data) {
-    if (gpu != 7 || property != GLX_GPU_RAM_AMD || type != GL_UNSIGNED_INT) return 0;
-    *static_cast<unsigned int*>(data) = 4096;
-    return 1;
-}
-
-// AMD's GPU association first; without a GPU for the context, Mesa's renderer query.
-TEST_F(GlxContextTest, VideoMemoryComesFromTheDriversOwnQuery) {
-    Replaced<GLboolean> amd(__GLXEW_AMD_gpu_association, GL_TRUE);
-    Replaced<PFNGLXGETCONTEXTGPUIDAMDPROC> gpuOf(__glewXGetContextGPUIDAMD, &GpuOfContext);
-    Replaced<PFNGLXGETGPUINFOAMDPROC> gpuInfo(__glewXGetGPUInfoAMD, &GpuInfo);
-    for (unsigned int gpu : {7u, 0u}) {
-        amdGpu = gpu;
-        ContextPtr made = CreateHeadless();  // each context learns the size once
-        ASSERT_TRUE(made);
-        unsigned int megabytes = 4096;
-        ASSERT_TRUE(gpu != 0 || glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_VIDEO_MEMORY_MESA, &megabytes));
-        uint64_t bytes = 0;
-        made->GetInfo(vindra::ContextInfo::TotalVideoMemory, sizeof bytes, &bytes, nullptr);
-        EXPECT_EQ(bytes, uint64_t{megabytes} * 1048576) << "GPU " << gpu;
-    }
 }
 
 #endif
@@ -322,39 +176,56 @@ std::vector<std::string> FirstLines(const std::vector<Message>& messages) {
     return lines;
 }
 
-// Each attempt in the layer's own tokens, as the driver sees it. The fixture's context asked for a copy swap.
+// Each attempt in the layer's own tokens, as the driver sees it (it accepts only the last, which asks for no
+// colour), and a warning for each request dropped on the way.
+// Name, multisample, float colour, deep colour; the attempts; what each warning names as it drops a request.
+using ChainCase = std::tuple<const char*, bool, bool, bool, std::vector<std::string>, std::vector<std::string>>;
+const std::string kMs = "pixel format with multi sampling", kFloat = "16-bit float pixel format";
+const std::string k16 = "16-bit pixel format", k10 = "10-bit pixel format", k8 = "8-bit pixel format";
+// clang-format off
+const ChainCase kChainCases[] = {
+    {"DeepColour", false, false, true,  {"16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {k16, k10, k8}},
+    {"Float",      false, true,  false, {"16/16/16/16 float", "8/8/8/8", "none"}, {kFloat, k8}},
+    {"Samples",    true,  false, false, {"8/8/8/8 x8", "8/8/8/8", "none"}, {kMs, k8}},
+    {"Everything", true,  true,  true,  {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {kMs, kFloat, k16, k10, k8}},
+};
+// clang-format on
+
+// Every row asks for an exchange swap; the fixture's context asked for a copy swap.
 TEST_F(WindowSystemTest, ChooserSeesEachAttemptAndTheSwapMethod) {
-    init.multisample = init.floatColor = init.deepColor = init.swapExchange = true;
-    ContextPtr exchange = CreateRecordingAttempts(init);
-    ASSERT_TRUE(exchange);
-    EXPECT_EQ(attempts, kEveryAttempt);
-    std::vector<Message> warnings = DropWarnings(kApi, kEveryDrop);
+    std::vector<Message> exchangeWarning;
 #if !defined(_WIN32)
     // Mesa's software rasteriser has no exchange configurations: the method is a preference there.
     int count = 0;
     const int exchangeOnly[] = {GLX_SWAP_METHOD_OML, GLX_SWAP_EXCHANGE_OML, None};
     if (GLXFBConfig* configs = glXChooseFBConfig(glXGetCurrentDisplay(), 0, exchangeOnly, &count)) XFree(configs);
-    if (count == 0) warnings.push_back({kWarning, "GLX failed to find pixel format with exchange swap method"});
+    if (count == 0) exchangeWarning.push_back({kWarning, "GLX failed to find pixel format with exchange swap method"});
 #endif
-    ExpectMessages(warnings);
+    for (const auto& [name, multisample, floatColor, deepColor, expected, dropped] : kChainCases) {
+        SCOPED_TRACE(name);
+        init.multisample = multisample, init.floatColor = floatColor, init.deepColor = deepColor;
+        init.swapExchange = true;
+        attempts.clear();
+        realChooser = chooserSlot;
+        Replaced<decltype(realChooser)> chooser(chooserSlot, &RecordingChooser);
+        ContextPtr exchange = Create(init);
+        ASSERT_TRUE(exchange);
+        EXPECT_EQ(attempts, expected);
+        std::vector<Message> warnings;
+        for (const std::string& format : dropped) warnings.push_back({kWarning, kApi + " failed to find " + format});
+        warnings.insert(warnings.end(), exchangeWarning.begin(), exchangeWarning.end());
+        ExpectMessages(warnings);
+        EXPECT_FALSE(exchange->IsBackBufferPreserved());
+        EXPECT_FALSE(ContextPtr(exchange->CreateSharedContext())->IsBackBufferPreserved());  // same format
+    }
     EXPECT_TRUE(context->IsBackBufferPreserved());
-    EXPECT_FALSE(exchange->IsBackBufferPreserved());
-    EXPECT_FALSE(ContextPtr(exchange->CreateSharedContext())->IsBackBufferPreserved());  // same window, same format
 }
 
-struct CreationCase {
-    const char* name;
-    uint32_t type;
-    bool coreProfile;
-    int32_t majorVersion, minorVersion;
-    uintptr_t window;
-    bool legacy;          // on the legacy path, asking for multisample, float and deep colour too
-    bool share;           // sharing with the fixture's context
-    int version;          // major * 10 + minor of a core profile; 0: the driver's default; -1: no context
-    const char* failure;  // how the one message begins after "<API>: "; null: no message
-};
+// Name; type, core profile, version and window asked for; on the legacy path, asking for multisample, float and
+// deep colour too; sharing with the fixture's context. Then major * 10 + minor of a core profile (0: the driver's
+// default; -1: no context), and how the one message begins after "<API>: " (null: no message).
 // clang-format off
-const CreationCase kCreationCases[] = {
+const std::tuple<const char*, uint32_t, bool, int32_t, int32_t, uintptr_t, bool, bool, int, const char*> kCreationCases[] = {
     {"CoreProfileWithVersion",       1, true,  4, 5, 0,         false, false, 45, nullptr},
     {"VersionWithoutProfile",        1, false, 4, 5, 0,         false, false, 0,  nullptr},
     {"ProfileWithoutVersion",        7, true,  0, 0, 0,         false, false, 0,  nullptr},  // any type but 2 is GL
@@ -370,36 +241,31 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
     GLuint buffer = 0;
     glGenBuffers(1, &buffer);
     glBindBuffer(GL_ARRAY_BUFFER, buffer);  // the name becomes a buffer of the fixture's context
-    for (const CreationCase& row : kCreationCases) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, type, core, major, minor, window, legacy, share, version, failure] : kCreationCases) {
+        SCOPED_TRACE(name);
         vindra::ContextInitData request = DefaultInit();
-        request.type = row.type;
-        request.coreProfile = row.coreProfile;
-        request.majorVersion = row.majorVersion;
-        request.minorVersion = row.minorVersion;
-        request.window = vindra::NativeWindow(row.window);
-        request.multisample = request.floatColor = request.deepColor = row.legacy;
-        request.shareContext = row.share ? context.get() : nullptr;
-        UseLegacyPath(row.legacy);
+        request.type = type, request.coreProfile = core, request.majorVersion = major, request.minorVersion = minor;
+        request.window = vindra::NativeWindow(window), request.shareContext = share ? context.get() : nullptr;
+        request.multisample = request.floatColor = request.deepColor = legacy;
+        UseLegacyPath(legacy);
         ContextPtr made = Create(request);
         UseLegacyPath(false);
         std::vector<Message> messages = capture.Take();
         std::vector<std::string> lines = FirstLines(messages);
-        EXPECT_EQ(lines.size(), row.failure ? 1u : 0u);
-        EXPECT_EQ((lines.empty() ? "" : lines[0]).rfind(row.failure ? kPrefix + row.failure : "", 0), 0u);
+        EXPECT_EQ(lines.size(), failure ? 1u : 0u);
+        EXPECT_EQ((lines.empty() ? "" : lines[0]).rfind(failure ? kPrefix + failure : "", 0), 0u);
 #if !defined(_WIN32)
         // What the X server refused comes with its text under the message of the step that failed.
-        EXPECT_EQ(messages.size() == 2 && messages[1].text.rfind("    : X error ", 0) == 0, row.failure != nullptr);
+        EXPECT_EQ(messages.size() == 2 && messages[1].text.rfind("    : X error ", 0) == 0, failure != nullptr);
 #endif
-        ASSERT_EQ(made != nullptr, row.version >= 0);
+        ASSERT_EQ(made != nullptr, version >= 0);
         if (made == nullptr) continue;
         EXPECT_EQ(currentContext, made.get());
-        bool core = Get(GL_CONTEXT_PROFILE_MASK) & GL_CONTEXT_CORE_PROFILE_BIT;
-        EXPECT_EQ(core ? Get(GL_MAJOR_VERSION) * 10 + Get(GL_MINOR_VERSION) : 0, row.version);
-        EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING) != 0, core);  // core profile has no default vertex array
-        EXPECT_EQ(Get(GL_PACK_ALIGNMENT) + Get(GL_UNPACK_ALIGNMENT), 2);
-        EXPECT_EQ(Get(GL_SAMPLES), 0);
-        EXPECT_EQ(glIsBuffer(buffer) != GL_FALSE, row.share);
+        bool coreMade = Get(GL_CONTEXT_PROFILE_MASK) & GL_CONTEXT_CORE_PROFILE_BIT;
+        EXPECT_EQ(coreMade ? Get(GL_MAJOR_VERSION) * 10 + Get(GL_MINOR_VERSION) : 0, version);
+        EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING) != 0, coreMade);  // core profile has no default vertex array
+        EXPECT_EQ(Flags({Get(GL_PACK_ALIGNMENT), Get(GL_UNPACK_ALIGNMENT), Get(GL_SAMPLES)}), Flags({1, 1, 0}));
+        EXPECT_EQ(glIsBuffer(buffer) != GL_FALSE, share);
     }
 }
 
@@ -428,39 +294,30 @@ TEST_F(WindowSystemTest, AContextIsCurrentOnOneThreadAtATime) {
 
 // Operations on a context other than the current one, and what the thread has current before them.
 enum class After { AsBefore, NothingIfTargetWas, Nothing };
-struct OtherContextCase {
-    const char* name;
-    After after;
-    void (*run)(ContextPtr& target);
-};
-const OtherContextCase kOtherContextCases[] = {
+const std::tuple<const char*, After, void (*)(ContextPtr& target)> kOtherContextCases[] = {
     {"DeleteContext", After::NothingIfTargetWas, [](ContextPtr& target) { target.reset(); }},
-    {"GetSwapInterval", After::AsBefore, [](ContextPtr& target) { target->GetSwapInterval(); }},
     {"SetSwapInterval", After::AsBefore, [](ContextPtr& target) { target->SetSwapInterval(0); }},
     {"CreateSharedContext", After::AsBefore, [](ContextPtr& target) { ContextPtr(target->CreateSharedContext()); }},
     {"ClearCurrentReleasesAnyContext", After::Nothing, [](ContextPtr& target) { target->ClearCurrent(); }},
 };
-enum class Before { Nothing, LibraryContext, HostContext, Target };
-const char* const kBeforeNames[] = {"nothing", "another library context", "a host context", "the target"};
+enum class Before { Nothing, LibraryContext, Target };
+const char* const kBeforeNames[] = {"nothing", "another library context", "the target"};
 
 TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
-    HostGlContext host;
     init.coreProfile = true;  // each has its own vertex array, named alike in its own GL context
     init.majorVersion = 4;
-    for (const OtherContextCase& row : kOtherContextCases)
-        for (Before before : {Before::Nothing, Before::LibraryContext, Before::HostContext, Before::Target}) {
-            SCOPED_TRACE(std::string(row.name) + " with current: " + kBeforeNames[static_cast<int>(before)]);
+    for (const auto& [name, after, run] : kOtherContextCases)
+        for (Before before : {Before::Nothing, Before::LibraryContext, Before::Target}) {
+            SCOPED_TRACE(std::string(name) + " with current: " + kBeforeNames[static_cast<int>(before)]);
             ContextPtr target = Create(init), library = Create(init);
             ASSERT_TRUE(target && library);
             GLuint libraryVao = Get(GL_VERTEX_ARRAY_BINDING);
             if (before == Before::Nothing) library->ClearCurrent();
-            if (before == Before::HostContext) host.MakeCurrent();
             if (before == Before::Target) target->MakeCurrent();
-            bool gone =
-                row.after == After::Nothing || (row.after == After::NothingIfTargetWas && before == Before::Target);
+            bool gone = after == After::Nothing || (after == After::NothingIfTargetWas && before == Before::Target);
             const void* native = gone ? nullptr : NativeCurrentContext();
             vindra::Context* current = gone ? nullptr : currentContext;
-            row.run(target);
+            run(target);
             EXPECT_EQ(NativeCurrentContext(), native);
             EXPECT_EQ(currentContext, current);
             // The target's own names went in its own GL context, not in this one.
@@ -474,12 +331,10 @@ TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
 
 // A presents as its own client, or with B whose client is A again: each returns, and each window is
 // presented once, as the failures show once the windows are gone.
-struct SwapCase {
-    const char* name;
-    bool selfClient;                   // A's client is A, else B, whose client is A
-    std::vector<int> bGone, bothGone;  // failed swaps and failed clients of A->SwapBuffers(true)
-};
-const SwapCase kSwapCases[] = {{"SelfClient", true, {0, 0}, {1, 0}}, {"CycleThroughB", false, {1, 1}, {2, 1}}};
+// Whether A's client is A (else B, whose client is A); failed swaps and failed clients of A->SwapBuffers(true)
+// once B's window is gone, then once both are.
+const std::tuple<const char*, bool, std::vector<int>, std::vector<int>> kSwapCases[] = {
+    {"SelfClient", true, {0, 0}, {1, 0}}, {"CycleThroughB", false, {1, 1}, {2, 1}}};
 
 std::vector<int> SwapFailures(const std::vector<Message>& messages) {
     std::vector<int> counts(2);
@@ -491,8 +346,8 @@ std::vector<int> SwapFailures(const std::vector<Message>& messages) {
 }
 
 TEST_F(WindowSystemTest, SwapBuffersPresentsEachContextOfTheClientChainOnce) {
-    for (const SwapCase& row : kSwapCases) {
-        SCOPED_TRACE(row.name);
+    for (const auto& [name, selfClient, bGone, bothGone] : kSwapCases) {
+        SCOPED_TRACE(name);
         TestWindow aWindow, bWindow;
         ContextPtr contexts[2];
         for (int i : {1, 0}) {  // B, then A, each cleared to its colour
@@ -504,21 +359,21 @@ TEST_F(WindowSystemTest, SwapBuffersPresentsEachContextOfTheClientChainOnce) {
             glFinish();
         }
         ContextPtr &a = contexts[0], &b = contexts[1];
-        a->SetClient(row.selfClient ? a.get() : b.get());
+        a->SetClient(selfClient ? a.get() : b.get());
         b->SetClient(a.get());
         capture.Clear();  // configuration warnings of the windows' visuals are not this test's concern
         EXPECT_EQ(a->SwapBuffers(true), 0u);
         EXPECT_EQ(aWindow.PresentedPixel(5, 5, 0xff0000ul), 0xff0000ul);
-        EXPECT_EQ(bWindow.PresentedPixel(5, 5, 0x0000fful) == 0x0000fful, !row.selfClient);
+        EXPECT_EQ(bWindow.PresentedPixel(5, 5, 0x0000fful) == 0x0000fful, !selfClient);
         bWindow.Destroy();
         EXPECT_EQ(a->SwapBuffers(false), 0u);  // never touches the client
         EXPECT_EQ(SwapFailures(capture.Take()), std::vector<int>(2));
         EXPECT_EQ(a->SwapBuffers(true), 0u);  // a client's failure is reported only
-        EXPECT_EQ(SwapFailures(capture.Take()), row.bGone);
+        EXPECT_EQ(SwapFailures(capture.Take()), bGone);
         context->MakeCurrent();  // no window of a current context goes
         aWindow.Destroy();
         EXPECT_EQ(a->SwapBuffers(true), 1u);
-        EXPECT_EQ(SwapFailures(capture.Take()), row.bothGone);
+        EXPECT_EQ(SwapFailures(capture.Take()), bothGone);
     }
 }
 

@@ -1,4 +1,5 @@
-// Fixtures for tests on a real GL context, and GL state read back with raw queries.
+// Fixtures for tests on a real GL context, GL state read back with raw queries, and refusal tables. Tests
+// include it for GL, gtest and the standard containers that their tables use.
 #ifndef VINDRA_TESTS_SUPPORT_GL_TEST_H
 #define VINDRA_TESTS_SUPPORT_GL_TEST_H
 
@@ -8,6 +9,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "message_capture.h"
@@ -21,13 +25,21 @@ GLint Get(GLenum pname);
 // GL_POLYGON_MODE, one of most. Enables and masks read 0 or 1.
 std::vector<float> GetValues(const std::vector<GLenum>& pnames);
 
+// One row of a refusal table: the call, its result and the one error it reports ("": none).
+struct Refusal {
+    const char* name;
+    std::function<vindra::ResultCode()> call;
+    vindra::ResultCode result;
+    std::string message;
+};
+
 // A context made from `init` (by default as most hosts make it: headless, GL version left to the
 // driver), current on the test's thread, with what it reports captured after its creation.
 class ContextTest : public ::testing::Test {
 protected:
     void SetUp() override {
         context = Create(init);
-        ASSERT_TRUE(context) << Describe(capture.Peek());
+        ASSERT_TRUE(context) << Describe(capture.Take());
         capture.Clear();
     }
     void TearDown() override {
@@ -39,6 +51,14 @@ protected:
     void ExpectMessages(const std::vector<Message>& expected, const char* file = __builtin_FILE(),
                         int line = __builtin_LINE()) {
         vindra_test::ExpectMessages(capture, expected, file, line);
+    }
+    // Runs the rows in order; a failure names its row.
+    void ExpectRefusals(const std::vector<Refusal>& rows) {
+        for (const Refusal& row : rows) {
+            SCOPED_TRACE(row.name);
+            EXPECT_EQ(row.call(), row.result);
+            ExpectMessages(ErrorOrNone(row.message));
+        }
     }
 
     vindra::ContextInitData init = DefaultInit("test");
@@ -62,12 +82,6 @@ protected:
         std::array<uint8_t, 4> pixel{};
         glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel.data());
         return pixel;
-    }
-    // Messages reported since the last call (or since SetUp), in order.
-    std::vector<Message> Messages() { return capture.Take(); }
-    // Drains GL errors left by raw calls of the test itself.
-    static void DrainGlErrors() {
-        while (glGetError() != GL_NO_ERROR) continue;
     }
 };
 

@@ -2,23 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 
 namespace vindra_test {
 
 void MessageCapture::Sink(int level, const char* text, void* user) {
     auto* self = static_cast<MessageCapture*>(user);
-    // Every context lists its driver quirks at creation; tests of their own read that listing, the
-    // others would only have to skip it.
-    if (level == kDebug && std::strstr(text, ": driver quirk ") != nullptr && !self->keepQuirkListing) return;
+    // Every context lists its driver quirks at creation; no test reads that listing.
+    if (level == kDebug && std::strstr(text, ": driver quirk ") != nullptr) return;
     std::lock_guard<std::mutex> lock(self->mutex);
     self->messages.push_back(Message{level, text});
-}
-
-bool MessageCapture::Contains(int level, const std::string& text) const {
-    const std::vector<Message> all = Peek();
-    return std::find(all.begin(), all.end(), Message{level, text}) != all.end();
 }
 
 std::string Describe(const std::vector<Message>& messages) {

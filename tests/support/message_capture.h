@@ -38,20 +38,18 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return std::exchange(messages, {});
     }
-    std::vector<Message> Peek() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return messages;
-    }
-    bool Contains(int level, const std::string& text) const;
     void Clear() { Take(); }
-    // Keep the debug lines in which each new context lists its driver quirks (dropped by default).
-    bool keepQuirkListing = false;
 
 private:
     static void Sink(int level, const char* text, void* user);
-    mutable std::mutex mutex;
+    std::mutex mutex;
     std::vector<Message> messages;
 };
+
+// The one error `text`, or no message at all when it is empty.
+inline std::vector<Message> ErrorOrNone(const std::string& text) {
+    return text.empty() ? std::vector<Message>{} : std::vector<Message>{{kError, text}};
+}
 
 std::string Describe(const std::vector<Message>& messages);  // one "[level] text" line each
 

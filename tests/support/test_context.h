@@ -25,7 +25,6 @@ using ContextPtr = std::unique_ptr<vindra::Context>;  // deleted through the int
 // CreateContext on `init`; null when it failed. On Windows the first success also initialises the test
 // executable's own GLEW, so that tests can make raw GL calls beyond GL 1.1.
 ContextPtr Create(vindra::ContextInitData init);
-inline ContextPtr CreateHeadless(const char* name = "test") { return Create(DefaultInit(name)); }
 
 // A mapped X window on the host's own display connection, as an application would own it. Windows are
 // placed apart from each other (up to 150x150 pixels each).
@@ -44,14 +43,11 @@ public:
     // reach the window system after the swap call returned (Wine hands it on to X asynchronously).
     unsigned long PresentedPixel(int x, int y, unsigned long expected) const;
 
-#if !defined(_WIN32)
-    Display* display() const { return connection; }
-
 private:
+#if !defined(_WIN32)
     Display* connection = nullptr;
     Window window = 0;
 #else
-private:
     HWND window = nullptr;
 #endif
 };
