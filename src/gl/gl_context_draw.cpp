@@ -75,6 +75,10 @@ ResultCode GlContext::BindVertexArray(VertexArray* array) {
         return ResultCode::Success;
     }
     GlVertexArray* vertexArray = static_cast<GlVertexArray*>(array);
+    // An array of another context left its attributes enabled in this context's own VAO, where the next
+    // array would inherit them.
+    if (boundVertexArray != nullptr && boundVertexArray != vertexArray && boundVertexArray->GetOwner() != this)
+        boundVertexArray->UnBindFrom(this);
     ResultCode result = vertexArray->BindOn(this);
     // Recorded even when a buffer failed to bind, so that the unbind that follows undoes what the
     // array did manage to enable.
