@@ -1,0 +1,283 @@
+// OpenCL layer for the compute tests: the ICD loader puts it in front of every platform when
+// OPENCL_LAYERS holds its absolute path. It gives PoCL's CPU device the face of a GPU that shares with GL:
+// - the device reports CL_DEVICE_TYPE_GPU and answers GPU device queries; its vendor comes from
+//   VINDRA_CL_LAYER_VENDOR, its extensions gain VINDRA_CL_LAYER_EXTENSIONS (by default cl_khr_gl_sharing
+//   cl_khr_gl_event), and the platform's vendor comes from VINDRA_CL_LAYER_PLATFORM_VENDOR;
+// - GL sharing is emulated by copies on the calling thread's current GL context (OpenGL 4.5 direct state
+//   access): clCreateFromGL* make plain OpenCL objects of the GL object's size, acquire copies GL to
+//   OpenCL and release copies back. Textures: level 0 of 2D RGBA8, R32F and RGBA32F.
+// Set the variables before the context is made: they are read at every query.
+#define CL_TARGET_OPENCL_VERSION 300
+#define CL_USE_DEPRECATED_OPENCL_1_1_APIS
+#define CL_USE_DEPRECATED_OPENCL_1_2_APIS
+#define GL_GLEXT_PROTOTYPES
+#include <CL/cl_icd.h>
+#include <CL/cl_layer.h>
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace {
+
+// GL from the process, found at run time: a library of ours that needed libGL would change the order in
+// which glvnd and Mesa go at exit, and LeakSanitizer would lose the names of what Mesa keeps.
+#define LAYER_GL_ENTRIES(X)                                                                                     \
+    X(glGetString)                                                                                              \
+    X(glGetIntegerv) X(glIsBuffer) X(glIsTexture) X(glBindBuffer) X(glGetNamedBufferParameteriv)                \
+        X(glGetNamedBufferSubData) X(glNamedBufferSubData) X(glGetTextureLevelParameteriv) X(glGetTextureImage) \
+            X(glTextureSubImage2D)
+struct {
+#define LAYER_GL_POINTER(name) decltype(&::name) name;
+    LAYER_GL_ENTRIES(LAYER_GL_POINTER)
+} gl;
+
+const cl_icd_dispatch* next;  // the platform below: PoCL, through the loader
+cl_icd_dispatch layer;
+
+// What a CL object made from a GL object copies from and to.
+struct Shared {
+    GLuint name;
+    bool texture;
+    size_t width, height, bytes;
+    GLenum format, type;
+};
+std::mutex sharedMutex;
+std::map<cl_mem, Shared> shared;
+
+cl_int Put(const void* data, size_t bytes, size_t size, void* value, size_t* sizeRet) {
+    if (sizeRet != nullptr) *sizeRet = bytes;
+    if (value == nullptr) return CL_SUCCESS;
+    if (size < bytes) return CL_INVALID_VALUE;
+    std::memcpy(value, data, bytes);
+    return CL_SUCCESS;
+}
+cl_int PutText(const std::string& text, size_t size, void* value, size_t* sizeRet) {
+    return Put(text.c_str(), text.size() + 1, size, value, sizeRet);
+}
+
+cl_int CL_API_CALL GetPlatformInfo(cl_platform_id platform, cl_platform_info name, size_t size, void* value,
+                                   size_t* sizeRet) {
+    const char* vendor = std::getenv("VINDRA_CL_LAYER_PLATFORM_VENDOR");
+    if (name == CL_PLATFORM_VENDOR && vendor != nullptr) return PutText(vendor, size, value, sizeRet);
+    return next->clGetPlatformInfo(platform, name, size, value, sizeRet);
+}
+
+cl_int CL_API_CALL GetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint count, cl_device_id* devices,
+                                cl_uint* found) {
+    if ((type & CL_DEVICE_TYPE_GPU) != 0) type = CL_DEVICE_TYPE_ALL;
+    return next->clGetDeviceIDs(platform, type, count, devices, found);
+}
+
+cl_int CL_API_CALL GetDeviceInfo(cl_device_id device, cl_device_info name, size_t size, void* value, size_t* sizeRet) {
+    const cl_device_type gpu = CL_DEVICE_TYPE_GPU;
+    const char* vendor = std::getenv("VINDRA_CL_LAYER_VENDOR");
+    const char* extra = std::getenv("VINDRA_CL_LAYER_EXTENSIONS");
+    if (name == CL_DEVICE_TYPE) return Put(&gpu, sizeof gpu, size, value, sizeRet);
+    if (name == CL_DEVICE_VENDOR && vendor != nullptr) return PutText(vendor, size, value, sizeRet);
+    if (name != CL_DEVICE_EXTENSIONS) return next->clGetDeviceInfo(device, name, size, value, sizeRet);
+    size_t length = 0;
+    next->clGetDeviceInfo(device, name, 0, nullptr, &length);
+    std::string extensions(length, '\0');
+    next->clGetDeviceInfo(device, name, length, &extensions[0], nullptr);
+    extensions.resize(std::strlen(extensions.c_str()));
+    return PutText(extensions + " " + (extra != nullptr ? extra : "cl_khr_gl_sharing cl_khr_gl_event"), size, value,
+                   sizeRet);
+}
+
+// PoCL knows nothing of GL: the GL properties stay with the layer.
+cl_context CL_API_CALL CreateContext(const cl_context_properties* properties, cl_uint count,
+                                     const cl_device_id* devices,
+                                     void(CL_CALLBACK* notify)(const char*, const void*, size_t, void*), void* user,
+                                     cl_int* error) {
+    std::vector<cl_context_properties> kept;
+    for (; properties != nullptr && properties[0] != 0; properties += 2)
+        if (properties[0] == CL_CONTEXT_PLATFORM) kept.insert(kept.end(), {properties[0], properties[1]});
+    kept.push_back(0);
+    return next->clCreateContext(kept.data(), count, devices, notify, user, error);
+}
+
+// Every GL context is driven by the platform's first device.
+cl_int CL_API_CALL GetGLContextInfoKHR(const cl_context_properties* properties, cl_gl_context_info name, size_t size,
+                                       void* value, size_t* sizeRet) {
+    cl_platform_id platform = nullptr;
+    bool glContext = false;
+    for (; properties != nullptr && properties[0] != 0; properties += 2) {
+        if (properties[0] == CL_CONTEXT_PLATFORM) platform = reinterpret_cast<cl_platform_id>(properties[1]);
+        glContext = glContext || (properties[0] == CL_GL_CONTEXT_KHR && properties[1] != 0);
+    }
+    cl_device_id device = nullptr;
+    if (!glContext || next->clGetDeviceIDs(platform, CL_DEVICE_TYPE_ALL, 1, &device, nullptr) != CL_SUCCESS)
+        return CL_INVALID_GL_SHAREGROUP_REFERENCE_KHR;
+    if (name != CL_CURRENT_DEVICE_FOR_GL_CONTEXT_KHR && name != CL_DEVICES_FOR_GL_CONTEXT_KHR) return CL_INVALID_VALUE;
+    return Put(&device, sizeof device, size, value, sizeRet);
+}
+
+bool GlCurrent() { return gl.glGetString != nullptr && gl.glGetString(GL_VERSION) != nullptr; }
+
+void CL_CALLBACK Forget(cl_mem memory, void*) {
+    std::lock_guard<std::mutex> lock(sharedMutex);
+    shared.erase(memory);
+}
+
+cl_mem Remember(cl_mem memory, const Shared& source) {
+    if (memory == nullptr) return nullptr;
+    {
+        std::lock_guard<std::mutex> lock(sharedMutex);
+        shared[memory] = source;
+    }
+    next->clSetMemObjectDestructorCallback(memory, Forget, nullptr);
+    return memory;
+}
+
+cl_mem Refuse(cl_int code, cl_int* error) {
+    if (error != nullptr) *error = code;
+    return nullptr;
+}
+
+cl_mem CL_API_CALL CreateFromGLBuffer(cl_context context, cl_mem_flags flags, cl_GLuint buffer, cl_int* error) {
+    GLint size = 0;
+    if (!GlCurrent() || !gl.glIsBuffer(buffer)) return Refuse(CL_INVALID_GL_OBJECT, error);
+    gl.glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &size);
+    if (size <= 0) return Refuse(CL_INVALID_GL_OBJECT, error);
+    cl_mem memory = next->clCreateBuffer(context, flags, size_t(size), nullptr, error);
+    return Remember(memory, Shared{buffer, false, 0, 0, size_t(size), 0, 0});
+}
+
+cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, cl_GLenum target, cl_GLint level,
+                                       cl_GLuint texture, cl_int* error) {
+    if (!GlCurrent() || target != GL_TEXTURE_2D || level != 0 || !gl.glIsTexture(texture))
+        return Refuse(CL_INVALID_GL_OBJECT, error);
+    GLint width = 0, height = 0, internal = 0;
+    gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_WIDTH, &width);
+    gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_HEIGHT, &height);
+    gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
+    Shared source{texture, true, size_t(width), size_t(height), 0, GL_RGBA, GL_UNSIGNED_BYTE};
+    cl_image_format format{CL_RGBA, CL_UNORM_INT8};
+    size_t texel = 4;
+    if (internal == GL_R32F)
+        format = {CL_R, CL_FLOAT}, source.format = GL_RED, source.type = GL_FLOAT;
+    else if (internal == GL_RGBA32F)
+        format = {CL_RGBA, CL_FLOAT}, source.type = GL_FLOAT, texel = 16;
+    else if (internal != GL_RGBA8)
+        return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
+    source.bytes = source.width * source.height * texel;
+    cl_image_desc desc{};
+    desc.image_type = CL_MEM_OBJECT_IMAGE2D;
+    desc.image_width = source.width;
+    desc.image_height = source.height;
+    return Remember(next->clCreateImage(context, flags, &format, &desc, nullptr, error), source);
+}
+
+// Copies each object GL to OpenCL (acquire) or back (release), through a blocking mapping of it.
+cl_int Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_event* event, bool acquire) {
+    if (!GlCurrent()) return CL_INVALID_CONTEXT;
+    GLint pack = 0, unpack = 0;  // a bound pixel buffer would take the texels
+    gl.glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &pack);
+    gl.glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpack);
+    gl.glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+    const cl_map_flags flags = acquire ? CL_MAP_WRITE_INVALIDATE_REGION : CL_MAP_READ;
+    cl_int error = CL_SUCCESS;
+    for (cl_uint i = 0; i < count && error == CL_SUCCESS; ++i) {
+        std::unique_lock<std::mutex> lock(sharedMutex);
+        auto entry = shared.find(objects[i]);
+        if (entry == shared.end()) {
+            error = CL_INVALID_GL_OBJECT;
+            break;
+        }
+        const Shared source = entry->second;
+        lock.unlock();
+        const size_t origin[3] = {0, 0, 0}, region[3] = {source.width, source.height, 1};
+        size_t pitch = source.bytes / (source.height > 0 ? source.height : 1);
+        void* mapped = source.texture ? next->clEnqueueMapImage(queue, objects[i], CL_TRUE, flags, origin, region,
+                                                                &pitch, nullptr, 0, nullptr, nullptr, &error)
+                                      : next->clEnqueueMapBuffer(queue, objects[i], CL_TRUE, flags, 0, source.bytes, 0,
+                                                                 nullptr, nullptr, &error);
+        if (mapped == nullptr) break;
+        if (source.texture && pitch * source.height != source.bytes)
+            error = CL_INVALID_GL_OBJECT;  // rows with padding: not emulated
+        else if (source.texture && acquire)
+            gl.glGetTextureImage(source.name, 0, source.format, source.type, GLsizei(source.bytes), mapped);
+        else if (source.texture)
+            gl.glTextureSubImage2D(source.name, 0, 0, 0, GLsizei(source.width), GLsizei(source.height), source.format,
+                                   source.type, mapped);
+        else if (acquire)
+            gl.glGetNamedBufferSubData(source.name, 0, GLsizeiptr(source.bytes), mapped);
+        else
+            gl.glNamedBufferSubData(source.name, 0, GLsizeiptr(source.bytes), mapped);
+        cl_int unmapped = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
+        if (error == CL_SUCCESS) error = unmapped;
+    }
+    gl.glBindBuffer(GL_PIXEL_PACK_BUFFER, pack);
+    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, unpack);
+    if (error == CL_SUCCESS && event != nullptr) error = next->clEnqueueMarkerWithWaitList(queue, 0, nullptr, event);
+    return error;
+}
+
+cl_int CL_API_CALL AcquireGLObjects(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint,
+                                    const cl_event*, cl_event* event) {
+    return Transfer(queue, count, objects, event, true);
+}
+cl_int CL_API_CALL ReleaseGLObjects(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint,
+                                    const cl_event*, cl_event* event) {
+    return Transfer(queue, count, objects, event, false);
+}
+
+void* Extension(const char* name) {
+    if (std::strcmp(name, "clGetGLContextInfoKHR") == 0) return reinterpret_cast<void*>(&GetGLContextInfoKHR);
+    if (std::strcmp(name, "clCreateFromGLBuffer") == 0) return reinterpret_cast<void*>(&CreateFromGLBuffer);
+    if (std::strcmp(name, "clCreateFromGLTexture") == 0) return reinterpret_cast<void*>(&CreateFromGLTexture);
+    if (std::strcmp(name, "clEnqueueAcquireGLObjects") == 0) return reinterpret_cast<void*>(&AcquireGLObjects);
+    if (std::strcmp(name, "clEnqueueReleaseGLObjects") == 0) return reinterpret_cast<void*>(&ReleaseGLObjects);
+    return nullptr;
+}
+void* CL_API_CALL GetExtensionFunctionAddressForPlatform(cl_platform_id platform, const char* name) {
+    void* ours = Extension(name);
+    return ours != nullptr ? ours : next->clGetExtensionFunctionAddressForPlatform(platform, name);
+}
+void* CL_API_CALL GetExtensionFunctionAddress(const char* name) {
+    void* ours = Extension(name);
+    return ours != nullptr ? ours : next->clGetExtensionFunctionAddress(name);
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clGetLayerInfo(cl_layer_info name, size_t size,
+                                                                                    void* value, size_t* sizeRet) {
+    const cl_layer_api_version version = CL_LAYER_API_VERSION_100;
+    return name == CL_LAYER_API_VERSION ? Put(&version, sizeof version, size, value, sizeRet) : CL_INVALID_VALUE;
+}
+
+extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clInitLayer(cl_uint count,
+                                                                                 const cl_icd_dispatch* target,
+                                                                                 cl_uint* countRet,
+                                                                                 const cl_icd_dispatch** dispatch) {
+    if (target == nullptr || countRet == nullptr || dispatch == nullptr) return CL_INVALID_VALUE;
+    const size_t entries = sizeof(cl_icd_dispatch) / sizeof(void*);
+    std::memcpy(&layer, target, (count < entries ? count : entries) * sizeof(void*));
+    next = target;
+#define LAYER_GL_RESOLVE(name) gl.name = reinterpret_cast<decltype(gl.name)>(dlsym(RTLD_DEFAULT, #name));
+    LAYER_GL_ENTRIES(LAYER_GL_RESOLVE)
+    layer.clGetPlatformInfo = &GetPlatformInfo;
+    layer.clGetDeviceIDs = &GetDeviceIDs;
+    layer.clGetDeviceInfo = &GetDeviceInfo;
+    layer.clCreateContext = &CreateContext;
+    layer.clGetGLContextInfoKHR = &GetGLContextInfoKHR;
+    layer.clCreateFromGLBuffer = &CreateFromGLBuffer;
+    layer.clCreateFromGLTexture = &CreateFromGLTexture;
+    layer.clEnqueueAcquireGLObjects = &AcquireGLObjects;
+    layer.clEnqueueReleaseGLObjects = &ReleaseGLObjects;
+    layer.clGetExtensionFunctionAddressForPlatform = &GetExtensionFunctionAddressForPlatform;
+    layer.clGetExtensionFunctionAddress = &GetExtensionFunctionAddress;
+    *countRet = cl_uint(entries);
+    *dispatch = &layer;
+    return CL_SUCCESS;
+}
