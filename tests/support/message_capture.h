@@ -46,11 +46,14 @@ public:
     void Clear() { Take(); }
     // Keep the debug lines in which each new context lists its driver quirks (dropped by default).
     bool keepQuirkListing = false;
+    // Keep what contexts report as they bring OpenCL up, or find no runtime or device (dropped by default).
+    bool keepComputeSetUp = false;
 
 private:
     static void Sink(int level, const char* text, void* user);
     mutable std::mutex mutex;
     std::vector<Message> messages;
+    bool droppingLines = false;  // the continuation lines of a dropped message
 };
 
 std::string Describe(const std::vector<Message>& messages);  // one "[level] text" line each
