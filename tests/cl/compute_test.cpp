@@ -5,9 +5,14 @@
 #include "gl/gl_buffer.h"
 #include "gl_test.h"
 
+#if !defined(_WIN32)
+#include <GL/glxew.h>
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -413,6 +418,175 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
     context->ReleaseTexture(&image);
     context->ReleasePixelBuffer(&more);
     context->ReleaseVertexBuffer(&vertices);
+}
+
+// A failed build reports each device's log: three lines alone, then the rest in one message; a log of a line end
+// is no log. Kernels are made once per name.
+TEST_F(ComputeTest, ProgramsBuildAndKeepTheirKernels) {
+    ComputeProgram* program = programs.emplace_back(context->CreateComputeProgram());
+    EXPECT_EQ(program->GetKernel("Twice"), nullptr);
+    EXPECT_EQ(program->Build(), 1u);
+    ExpectMessages({{kError, "OpenCL: Failed to create kernel Twice for program: (-44)"},
+                    {kError, "OpenCL: Failed to create program: -30"}});
+    const char* broken = "kernel void A(global int* a) { a[0] = b + c + d + e; }";
+    EXPECT_EQ(program->AddSources(1, &broken, nullptr), 0u);
+    twists.buildLogSize = 2;
+    EXPECT_EQ(program->Build(), 1u);
+    ExpectMessages({});
+    twists.buildLogSize = 0;
+    EXPECT_EQ(program->Build(), 1u);
+    std::vector<Message> said = Messages();
+    ASSERT_EQ(said.size(), 5u) << Describe(said);
+    EXPECT_EQ(said[0], (Message{kError, "CL: Failed to build program: -11"}));
+    for (size_t line = 1; line < 5; ++line)
+        EXPECT_TRUE(said[line].level == kContinuation &&
+                    said[line].text.find("undeclared identifier") != std::string::npos &&
+                    (said[line].text.find('\n') != std::string::npos) == (line == 4))
+            << said[line].text;
+    ComputeKernel* kernel = Kernel(kTwice, "Twice");
+    calls.clear();
+    EXPECT_EQ(programs.back()->GetKernel("Twice"), kernel);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ(programs.back()->GetKernel("Thrice"), nullptr);
+    size_t size = 0;
+    EXPECT_TRUE(kernel->GetWorkGroupSize(&size) == kOk && size > 0);
+    ComputeProgram* none = nullptr;
+    EXPECT_TRUE(context->ReleaseComputeProgram(&none) == kValue && context->ReleaseComputeProgram(nullptr) == kValue);
+    ExpectMessages({{kError, "OpenCL: Failed to create kernel Thrice for program: (-46)"},
+                    {kError, "GlContext::ReleaseComputeProgram: null program"},
+                    {kError, "GlContext::ReleaseComputeProgram: null address"}});
+}
+
+// Arguments and launches OpenCL would refuse, or that are not what their kind says: one message each.
+TEST_F(ComputeTest, RefusedArgumentsAndLaunches) {
+    ComputeKernel* kernel = Kernel(kTwice, "Twice");
+    ComputeBuffer* empty = buffers.emplace_back(context->CreateComputeBuffer());
+    const float factor = 2;
+    const size_t four = 4;
+    const struct {
+        const char* name;
+        std::function<ResultCode()> call;
+        ResultCode result;
+        std::string message;
+    } kRefusals[] = {
+        {"NullResource", [&] { return kernel->SetArgument(0, KernelArgKind::ArgComputeBuffer, 0, nullptr); },
+         kOperation, "OpenCL: Failed to set kernel argument: Invalid kernel arguments"},
+        {"NotABuffer", [&] { return kernel->SetArgument(0, KernelArgKind::ArgPixelBuffer, 0, &factor); }, kOperation,
+         "is not a buffer of this library"},
+        {"NotATexture", [&] { return kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, &factor); }, kOperation,
+         "is not a texture of this library"},
+        {"NoStorage", [&] { return kernel->SetArgument(3, KernelArgKind::ArgComputeBuffer, 0, empty); }, kOperation,
+         "OpenCL: Failed to set kernel argument: Invalid memory object"},
+        {"WrongSize", [&] { return kernel->SetArgument(2, KernelArgKind(9), 2, &factor); }, kOperation,
+         "OpenCL: Failed to set kernel argument: Invalid argument size"},
+        {"NoSuchIndex", [&] { return kernel->SetArgument(5, KernelArgKind::ArgValue, 4, &factor); }, kOperation,
+         "OpenCL: Failed to set kernel argument: Invalid argument index"},
+        {"ArgumentsMissing", [&] { return context->ExecuteComputeKernel(kernel, 1, &four, nullptr); }, kOperation,
+         "OpenCL: Failed to enqueue kernel: Twice -52"},
+        {"NoDimension", [&] { return context->ExecuteComputeKernel(kernel, 0, &four, nullptr); }, kOperation,
+         "OpenCL: Failed to enqueue kernel: Twice -53"},
+        {"NoGlobalSize", [&] { return context->ExecuteComputeKernel(kernel, 1, nullptr, nullptr); }, kOperation,
+         "OpenCL: Failed to enqueue kernel: Twice -63"},
+        {"NullKernel", [&] { return context->ExecuteComputeKernel(nullptr, 1, &four, nullptr); }, kValue,
+         "GlContext::ExecuteComputeKernel: null compute kernel"},
+        {"NotAKernel",
+         [&] { return context->ExecuteComputeKernel(reinterpret_cast<ComputeKernel*>(empty), 1, &four, nullptr); },
+         kValue, "is not a compute kernel of this library"},
+    };
+    for (const auto& row : kRefusals) {
+        EXPECT_EQ(row.call(), row.result) << row.name;
+        std::vector<Message> said = Messages();
+        ASSERT_EQ(said.size(), 1u) << row.name << Describe(said);
+        EXPECT_NE(said[0].text.find(row.message), std::string::npos) << row.name << ": " << said[0].text;
+    }
+}
+
+// Usages choose what kernels may do with a buffer; the contents travel as written, filled, copied and mapped.
+TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
+    using Bytes = std::vector<uint8_t>;
+    const Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
+    const struct {
+        BufferUsage usage;
+        bool data;
+        cl_mem_flags flags;
+    } kUsages[] = {
+        {BufferUsage::StaticDraw, true, CL_MEM_READ_ONLY | CL_MEM_COPY_HOST_PTR},
+        {BufferUsage::DynamicRead, false, CL_MEM_WRITE_ONLY},
+        {BufferUsage::StagingCopy, true, CL_MEM_READ_WRITE | CL_MEM_COPY_HOST_PTR},
+        {BufferUsage::HostDraw, false, CL_MEM_ALLOC_HOST_PTR | CL_MEM_READ_ONLY},
+        {BufferUsage::HostRead, true, CL_MEM_ALLOC_HOST_PTR | CL_MEM_WRITE_ONLY | CL_MEM_COPY_HOST_PTR},
+        {BufferUsage::HostCopy, false, CL_MEM_ALLOC_HOST_PTR | CL_MEM_READ_WRITE},
+        {BufferUsage(15), false, CL_MEM_READ_WRITE},
+    };
+    for (const auto& row : kUsages) {
+        ComputeBuffer* buffer = Buffer(16, row.data ? bytes.data() : nullptr, row.usage);
+        cl_mem_flags flags = 0;
+        clGetMemObjectInfo(buffer->GetHandle(0), CL_MEM_FLAGS, sizeof flags, &flags, nullptr);
+        EXPECT_EQ(flags, row.flags) << int(row.usage);
+        Bytes read(16);
+        EXPECT_TRUE(!row.data || (buffer->ReadBuffer(0, 16, read.data()) == kOk && read == bytes)) << int(row.usage);
+    }
+    ComputeBuffer *buffer = Buffer(16, bytes.data()), *copy = Buffer(16, nullptr);
+    const Bytes nines(4, 9);
+    Bytes read(16);
+    EXPECT_TRUE(buffer->WriteBuffer(4, 4, nines.data()) == kOk && buffer->FillBuffer(8, 4, 0xAB) == kOk &&
+                context->CopyComputeBuffer(buffer, copy, 2, 0, 14) == kOk &&
+                copy->ReadBuffer(0, 16, read.data()) == kOk);
+    const Bytes expected = {3, 4, 9, 9, 9, 9, 0xAB, 0xAB, 0xAB, 0xAB, 13, 14, 15, 16};
+    EXPECT_EQ(Bytes(read.begin(), read.begin() + 14), expected);
+    for (MapAccess access : {MapAccess::Read, MapAccess::Write, MapAccess(2)}) {
+        auto* mapped = static_cast<uint8_t*>(copy->MapBuffer(access));
+        ASSERT_NE(mapped, nullptr);
+        EXPECT_TRUE(access == MapAccess::Write ||
+                    Bytes(mapped, mapped + 14) == (access == MapAccess::Read ? expected : Bytes(14, 8)));
+        if (access != MapAccess::Read) std::memset(mapped, 7 + int(access), 16);
+        EXPECT_EQ(copy->UnmapBuffer(), kOk);
+    }
+    EXPECT_TRUE(copy->ReadBuffer(0, 16, read.data()) == kOk && read == Bytes(16, 9));
+    EXPECT_EQ(copy->UnmapBuffer(), kOperation);  // the mapping ended
+    ComputeBuffer* empty = buffers.emplace_back(context->CreateComputeBuffer());
+    EXPECT_EQ(std::vector<ResultCode>({empty->WriteBuffer(0, 4, nines.data()), empty->ReadBuffer(0, 4, read.data()),
+                                       empty->FillBuffer(0, 4, 1), buffer->ReadBuffer(12, 8, read.data()),
+                                       context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4),
+                                       context->ReleaseComputeBuffer(nullptr)}),
+              std::vector<ResultCode>({kValue, kValue, kOperation, kOperation, kValue, kValue}));
+    ExpectMessages({{kError, "GlContext::CopyComputeBuffer: null compute buffer"},
+                    {kError, "GlContext::ReleaseComputeBuffer: null address"}});
+    EXPECT_EQ(buffer->Create(64, nullptr, BufferUsage::StaticCopy), kOk);  // keeps its 16 bytes
+    EXPECT_EQ(buffer->MapBuffer(MapAccess::Read), nullptr);
+    ExpectMessages({{kError, "OpenCL: Failed to map buffer: -30"}});
+}
+
+// The compute queries answer from the device, or with their fall-backs; without its own query the video
+// memory is the device's (half of it where the device shares the host's memory).
+TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
+    const cl_device_id device = Info<cl_device_id>(*context, ContextInfo::ComputeDevice);
+    cl_ulong local = 0, global = 0;
+    cl_uint units = 0;
+    cl_bool unified = CL_FALSE;
+    clGetDeviceInfo(device, CL_DEVICE_LOCAL_MEM_SIZE, sizeof local, &local, nullptr);
+    clGetDeviceInfo(device, CL_DEVICE_MAX_COMPUTE_UNITS, sizeof units, &units, nullptr);
+    clGetDeviceInfo(device, CL_DEVICE_GLOBAL_MEM_SIZE, sizeof global, &global, nullptr);
+    clGetDeviceInfo(device, CL_DEVICE_HOST_UNIFIED_MEMORY, sizeof unified, &unified, nullptr);
+    char version[256] = {}, name[256] = {};
+    size_t versionSize = 0, nameSize = 0;
+    EXPECT_TRUE(context->GetInfo(ContextInfo::ComputeVersion, sizeof version, version, &versionSize) == kOk &&
+                context->GetInfo(ContextInfo::ComputeDeviceName, sizeof name, name, &nameSize) == kOk);
+    EXPECT_EQ(std::string(version) + "|" + name + "|" + std::to_string(versionSize) + "|" + std::to_string(nameSize),
+              Text(clGetDeviceInfo, device, CL_DEVICE_VERSION) + "|" + Text(clGetDeviceInfo, device, CL_DEVICE_NAME) +
+                  "|" + std::to_string(strlen(version) + 1) + "|" + std::to_string(strlen(name) + 1));
+    EXPECT_EQ(Info<uint64_t>(*context, ContextInfo::ComputeLocalMemSize), local);
+    EXPECT_EQ(Info<int32_t>(*context, ContextInfo::ComputeUnits), int32_t(units));
+    const GLboolean mesaQuery = __GLXEW_MESA_query_renderer;
+    __GLXEW_MESA_query_renderer = GL_FALSE;
+    ContextPtr fresh = Create(init);
+    EXPECT_EQ(Info<uint64_t>(*fresh, ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
+    __GLXEW_MESA_query_renderer = mesaQuery;
+    twists.deviceInfoFails = true;
+    EXPECT_EQ(Info<uint64_t>(*context, ContextInfo::ComputeLocalMemSize), 16384u);
+    EXPECT_EQ(Info<int32_t>(*context, ContextInfo::ComputeUnits), 1);
+    EXPECT_TRUE(context->GetInfo(ContextInfo::ComputeVersion, sizeof version, version, nullptr) == kOk &&
+                std::string(version) == "OpenCL: Unknown");
 }
 
 #endif
