@@ -1,12 +1,12 @@
-// OpenCL layer for the compute tests: the ICD loader puts it in front of every platform when
+// OpenCL layer for the compute tests and the demo: the ICD loader puts it in front of every platform when
 // OPENCL_LAYERS holds its absolute path. It gives PoCL's CPU device the face of a GPU that shares with GL:
 // - the device reports CL_DEVICE_TYPE_GPU and answers GPU device queries; its vendor comes from
-//   VINDRA_CL_LAYER_VENDOR, its extensions gain VINDRA_CL_LAYER_EXTENSIONS (by default cl_khr_gl_sharing
-//   cl_khr_gl_event), and the platform's vendor comes from VINDRA_CL_LAYER_PLATFORM_VENDOR;
+//   VINDRA_CL_LAYER_VENDOR and its extensions gain VINDRA_CL_LAYER_EXTENSIONS (by default cl_khr_gl_sharing
+//   cl_khr_gl_event), read at every query;
 // - GL sharing is emulated by copies on the calling thread's current GL context (OpenGL 4.5 direct state
-//   access): clCreateFromGL* make plain OpenCL objects of the GL object's size, acquire copies GL to
-//   OpenCL and release copies back. Textures: level 0 of 2D RGBA8, R32F and RGBA32F.
-// Set the variables before the context is made: they are read at every query.
+//   access): clCreateFromGL* make plain OpenCL objects of the GL object's size (textures: level 0 of a 2D
+//   RGBA8 one), acquire copies GL to OpenCL, release copies back. PoCL takes and ignores the GL properties
+//   of a context. The library leaves no pixel buffer bound, which the copies would otherwise go through.
 #define CL_TARGET_OPENCL_VERSION 300
 #define CL_USE_DEPRECATED_OPENCL_1_1_APIS
 #define CL_USE_DEPRECATED_OPENCL_1_2_APIS
@@ -15,7 +15,6 @@
 #include <CL/cl_layer.h>
 #include <GL/gl.h>
 #include <GL/glext.h>
-
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -23,17 +22,15 @@
 #include <map>
 #include <mutex>
 #include <string>
-#include <vector>
 
 namespace {
 
 // GL from the process, found at run time: a library of ours that needed libGL would change the order in
 // which glvnd and Mesa go at exit, and LeakSanitizer would lose the names of what Mesa keeps.
-#define LAYER_GL_ENTRIES(X)                                                                                     \
-    X(glGetString)                                                                                              \
-    X(glGetIntegerv) X(glIsBuffer) X(glIsTexture) X(glBindBuffer) X(glGetNamedBufferParameteriv)                \
-        X(glGetNamedBufferSubData) X(glNamedBufferSubData) X(glGetTextureLevelParameteriv) X(glGetTextureImage) \
-            X(glTextureSubImage2D)
+#define LAYER_GL_ENTRIES(X)                                                                                        \
+    X(glGetString)                                                                                                 \
+    X(glIsBuffer) X(glIsTexture) X(glGetNamedBufferParameteriv) X(glGetNamedBufferSubData) X(glNamedBufferSubData) \
+        X(glGetTextureLevelParameteriv) X(glGetTextureImage) X(glTextureSubImage2D)
 struct {
 #define LAYER_GL_POINTER(name) decltype(&::name) name;
     LAYER_GL_ENTRIES(LAYER_GL_POINTER)
@@ -42,66 +39,40 @@ struct {
 const cl_icd_dispatch* next;  // the platform below: PoCL, through the loader
 cl_icd_dispatch layer;
 
-// What a CL object made from a GL object copies from and to.
+// The GL object behind each OpenCL object made from one, and its size.
 struct Shared {
     GLuint name;
     bool texture;
-    size_t width, height, bytes;
-    GLenum format, type;
+    size_t width, height;
 };
 std::mutex sharedMutex;
 std::map<cl_mem, Shared> shared;
 
 cl_int Put(const void* data, size_t bytes, size_t size, void* value, size_t* sizeRet) {
     if (sizeRet != nullptr) *sizeRet = bytes;
-    if (value == nullptr) return CL_SUCCESS;
-    if (size < bytes) return CL_INVALID_VALUE;
-    std::memcpy(value, data, bytes);
+    if (value != nullptr && size < bytes) return CL_INVALID_VALUE;
+    if (value != nullptr) std::memcpy(value, data, bytes);
     return CL_SUCCESS;
-}
-cl_int PutText(const std::string& text, size_t size, void* value, size_t* sizeRet) {
-    return Put(text.c_str(), text.size() + 1, size, value, sizeRet);
-}
-
-cl_int CL_API_CALL GetPlatformInfo(cl_platform_id platform, cl_platform_info name, size_t size, void* value,
-                                   size_t* sizeRet) {
-    const char* vendor = std::getenv("VINDRA_CL_LAYER_PLATFORM_VENDOR");
-    if (name == CL_PLATFORM_VENDOR && vendor != nullptr) return PutText(vendor, size, value, sizeRet);
-    return next->clGetPlatformInfo(platform, name, size, value, sizeRet);
 }
 
 cl_int CL_API_CALL GetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint count, cl_device_id* devices,
                                 cl_uint* found) {
-    if ((type & CL_DEVICE_TYPE_GPU) != 0) type = CL_DEVICE_TYPE_ALL;
-    return next->clGetDeviceIDs(platform, type, count, devices, found);
+    return next->clGetDeviceIDs(platform, (type & CL_DEVICE_TYPE_GPU) ? CL_DEVICE_TYPE_ALL : type, count, devices,
+                                found);
 }
 
 cl_int CL_API_CALL GetDeviceInfo(cl_device_id device, cl_device_info name, size_t size, void* value, size_t* sizeRet) {
     const cl_device_type gpu = CL_DEVICE_TYPE_GPU;
     const char* vendor = std::getenv("VINDRA_CL_LAYER_VENDOR");
     const char* extra = std::getenv("VINDRA_CL_LAYER_EXTENSIONS");
+    char extensions[8192] = {};
     if (name == CL_DEVICE_TYPE) return Put(&gpu, sizeof gpu, size, value, sizeRet);
-    if (name == CL_DEVICE_VENDOR && vendor != nullptr) return PutText(vendor, size, value, sizeRet);
+    if (name == CL_DEVICE_VENDOR && vendor != nullptr)
+        return Put(vendor, std::strlen(vendor) + 1, size, value, sizeRet);
     if (name != CL_DEVICE_EXTENSIONS) return next->clGetDeviceInfo(device, name, size, value, sizeRet);
-    size_t length = 0;
-    next->clGetDeviceInfo(device, name, 0, nullptr, &length);
-    std::string extensions(length, '\0');
-    next->clGetDeviceInfo(device, name, length, &extensions[0], nullptr);
-    extensions.resize(std::strlen(extensions.c_str()));
-    return PutText(extensions + " " + (extra != nullptr ? extra : "cl_khr_gl_sharing cl_khr_gl_event"), size, value,
-                   sizeRet);
-}
-
-// PoCL knows nothing of GL: the GL properties stay with the layer.
-cl_context CL_API_CALL CreateContext(const cl_context_properties* properties, cl_uint count,
-                                     const cl_device_id* devices,
-                                     void(CL_CALLBACK* notify)(const char*, const void*, size_t, void*), void* user,
-                                     cl_int* error) {
-    std::vector<cl_context_properties> kept;
-    for (; properties != nullptr && properties[0] != 0; properties += 2)
-        if (properties[0] == CL_CONTEXT_PLATFORM) kept.insert(kept.end(), {properties[0], properties[1]});
-    kept.push_back(0);
-    return next->clCreateContext(kept.data(), count, devices, notify, user, error);
+    next->clGetDeviceInfo(device, name, sizeof extensions, extensions, nullptr);
+    std::string all = std::string(extensions) + " " + (extra != nullptr ? extra : "cl_khr_gl_sharing cl_khr_gl_event");
+    return Put(all.c_str(), all.size() + 1, size, value, sizeRet);
 }
 
 // Every GL context is driven by the platform's first device.
@@ -116,8 +87,8 @@ cl_int CL_API_CALL GetGLContextInfoKHR(const cl_context_properties* properties, 
     cl_device_id device = nullptr;
     if (!glContext || next->clGetDeviceIDs(platform, CL_DEVICE_TYPE_ALL, 1, &device, nullptr) != CL_SUCCESS)
         return CL_INVALID_GL_SHAREGROUP_REFERENCE_KHR;
-    if (name != CL_CURRENT_DEVICE_FOR_GL_CONTEXT_KHR && name != CL_DEVICES_FOR_GL_CONTEXT_KHR) return CL_INVALID_VALUE;
-    return Put(&device, sizeof device, size, value, sizeRet);
+    return name == CL_CURRENT_DEVICE_FOR_GL_CONTEXT_KHR ? Put(&device, sizeof device, size, value, sizeRet)
+                                                        : CL_INVALID_VALUE;
 }
 
 bool GlCurrent() { return gl.glGetString != nullptr && gl.glGetString(GL_VERSION) != nullptr; }
@@ -144,80 +115,60 @@ cl_mem Refuse(cl_int code, cl_int* error) {
 
 cl_mem CL_API_CALL CreateFromGLBuffer(cl_context context, cl_mem_flags flags, cl_GLuint buffer, cl_int* error) {
     GLint size = 0;
-    if (!GlCurrent() || !gl.glIsBuffer(buffer)) return Refuse(CL_INVALID_GL_OBJECT, error);
-    gl.glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &size);
+    if (GlCurrent() && gl.glIsBuffer(buffer)) gl.glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &size);
     if (size <= 0) return Refuse(CL_INVALID_GL_OBJECT, error);
-    cl_mem memory = next->clCreateBuffer(context, flags, size_t(size), nullptr, error);
-    return Remember(memory, Shared{buffer, false, 0, 0, size_t(size), 0, 0});
+    return Remember(next->clCreateBuffer(context, flags, size_t(size), nullptr, error), Shared{buffer, false, 0, 0});
 }
 
 cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, cl_GLenum target, cl_GLint level,
                                        cl_GLuint texture, cl_int* error) {
     if (!GlCurrent() || target != GL_TEXTURE_2D || level != 0 || !gl.glIsTexture(texture))
         return Refuse(CL_INVALID_GL_OBJECT, error);
-    GLint width = 0, height = 0, internal = 0;
+    GLint width = 0, height = 0, format = 0;
     gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_WIDTH, &width);
     gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_HEIGHT, &height);
-    gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &internal);
-    Shared source{texture, true, size_t(width), size_t(height), 0, GL_RGBA, GL_UNSIGNED_BYTE};
-    cl_image_format format{CL_RGBA, CL_UNORM_INT8};
-    size_t texel = 4;
-    if (internal == GL_R32F)
-        format = {CL_R, CL_FLOAT}, source.format = GL_RED, source.type = GL_FLOAT;
-    else if (internal == GL_RGBA32F)
-        format = {CL_RGBA, CL_FLOAT}, source.type = GL_FLOAT, texel = 16;
-    else if (internal != GL_RGBA8)
-        return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
-    source.bytes = source.width * source.height * texel;
+    gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
+    if (format != GL_RGBA8) return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
+    const cl_image_format rgba8 = {CL_RGBA, CL_UNORM_INT8};
     cl_image_desc desc{};
     desc.image_type = CL_MEM_OBJECT_IMAGE2D;
-    desc.image_width = source.width;
-    desc.image_height = source.height;
-    return Remember(next->clCreateImage(context, flags, &format, &desc, nullptr, error), source);
+    desc.image_width = size_t(width);
+    desc.image_height = size_t(height);
+    return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error),
+                    Shared{texture, true, desc.image_width, desc.image_height});
 }
 
 // Copies each object GL to OpenCL (acquire) or back (release), through a blocking mapping of it.
 cl_int Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_event* event, bool acquire) {
-    if (!GlCurrent()) return CL_INVALID_CONTEXT;
-    GLint pack = 0, unpack = 0;  // a bound pixel buffer would take the texels
-    gl.glGetIntegerv(GL_PIXEL_PACK_BUFFER_BINDING, &pack);
-    gl.glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpack);
-    gl.glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
-    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
     const cl_map_flags flags = acquire ? CL_MAP_WRITE_INVALIDATE_REGION : CL_MAP_READ;
-    cl_int error = CL_SUCCESS;
+    cl_int error = GlCurrent() ? CL_SUCCESS : CL_INVALID_CONTEXT;
     for (cl_uint i = 0; i < count && error == CL_SUCCESS; ++i) {
         std::unique_lock<std::mutex> lock(sharedMutex);
-        auto entry = shared.find(objects[i]);
-        if (entry == shared.end()) {
-            error = CL_INVALID_GL_OBJECT;
-            break;
-        }
-        const Shared source = entry->second;
+        if (shared.count(objects[i]) == 0) return CL_INVALID_GL_OBJECT;
+        const Shared source = shared[objects[i]];
         lock.unlock();
-        const size_t origin[3] = {0, 0, 0}, region[3] = {source.width, source.height, 1};
-        size_t pitch = source.bytes / (source.height > 0 ? source.height : 1);
+        const size_t origin[3] = {0, 0, 0}, region[3] = {source.width, source.height, 1}, rowBytes = source.width * 4;
+        size_t pitch = rowBytes, bytes = source.width * source.height * 4;
+        if (!source.texture) next->clGetMemObjectInfo(objects[i], CL_MEM_SIZE, sizeof bytes, &bytes, nullptr);
         void* mapped = source.texture ? next->clEnqueueMapImage(queue, objects[i], CL_TRUE, flags, origin, region,
                                                                 &pitch, nullptr, 0, nullptr, nullptr, &error)
-                                      : next->clEnqueueMapBuffer(queue, objects[i], CL_TRUE, flags, 0, source.bytes, 0,
+                                      : next->clEnqueueMapBuffer(queue, objects[i], CL_TRUE, flags, 0, bytes, 0,
                                                                  nullptr, nullptr, &error);
         if (mapped == nullptr) break;
-        if (source.texture && pitch * source.height != source.bytes)
+        if (pitch != rowBytes)
             error = CL_INVALID_GL_OBJECT;  // rows with padding: not emulated
         else if (source.texture && acquire)
-            gl.glGetTextureImage(source.name, 0, source.format, source.type, GLsizei(source.bytes), mapped);
+            gl.glGetTextureImage(source.name, 0, GL_RGBA, GL_UNSIGNED_BYTE, GLsizei(bytes), mapped);
         else if (source.texture)
-            gl.glTextureSubImage2D(source.name, 0, 0, 0, GLsizei(source.width), GLsizei(source.height), source.format,
-                                   source.type, mapped);
+            gl.glTextureSubImage2D(source.name, 0, 0, 0, GLsizei(source.width), GLsizei(source.height), GL_RGBA,
+                                   GL_UNSIGNED_BYTE, mapped);
         else if (acquire)
-            gl.glGetNamedBufferSubData(source.name, 0, GLsizeiptr(source.bytes), mapped);
+            gl.glGetNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
         else
-            gl.glNamedBufferSubData(source.name, 0, GLsizeiptr(source.bytes), mapped);
+            gl.glNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
         cl_int unmapped = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
         if (error == CL_SUCCESS) error = unmapped;
     }
-    gl.glBindBuffer(GL_PIXEL_PACK_BUFFER, pack);
-    gl.glBindBuffer(GL_PIXEL_UNPACK_BUFFER, unpack);
     if (error == CL_SUCCESS && event != nullptr) error = next->clEnqueueMarkerWithWaitList(queue, 0, nullptr, event);
     return error;
 }
@@ -231,21 +182,13 @@ cl_int CL_API_CALL ReleaseGLObjects(cl_command_queue queue, cl_uint count, const
     return Transfer(queue, count, objects, event, false);
 }
 
-void* Extension(const char* name) {
-    if (std::strcmp(name, "clGetGLContextInfoKHR") == 0) return reinterpret_cast<void*>(&GetGLContextInfoKHR);
-    if (std::strcmp(name, "clCreateFromGLBuffer") == 0) return reinterpret_cast<void*>(&CreateFromGLBuffer);
-    if (std::strcmp(name, "clCreateFromGLTexture") == 0) return reinterpret_cast<void*>(&CreateFromGLTexture);
-    if (std::strcmp(name, "clEnqueueAcquireGLObjects") == 0) return reinterpret_cast<void*>(&AcquireGLObjects);
-    if (std::strcmp(name, "clEnqueueReleaseGLObjects") == 0) return reinterpret_cast<void*>(&ReleaseGLObjects);
-    return nullptr;
-}
 void* CL_API_CALL GetExtensionFunctionAddressForPlatform(cl_platform_id platform, const char* name) {
-    void* ours = Extension(name);
-    return ours != nullptr ? ours : next->clGetExtensionFunctionAddressForPlatform(platform, name);
+    if (std::strcmp(name, "clGetGLContextInfoKHR") == 0) return reinterpret_cast<void*>(&GetGLContextInfoKHR);
+    return platform != nullptr ? next->clGetExtensionFunctionAddressForPlatform(platform, name)
+                               : next->clGetExtensionFunctionAddress(name);
 }
 void* CL_API_CALL GetExtensionFunctionAddress(const char* name) {
-    void* ours = Extension(name);
-    return ours != nullptr ? ours : next->clGetExtensionFunctionAddress(name);
+    return GetExtensionFunctionAddressForPlatform(nullptr, name);
 }
 
 }  // namespace
@@ -260,16 +203,13 @@ extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clInitLayer
                                                                                  const cl_icd_dispatch* target,
                                                                                  cl_uint* countRet,
                                                                                  const cl_icd_dispatch** dispatch) {
-    if (target == nullptr || countRet == nullptr || dispatch == nullptr) return CL_INVALID_VALUE;
     const size_t entries = sizeof(cl_icd_dispatch) / sizeof(void*);
     std::memcpy(&layer, target, (count < entries ? count : entries) * sizeof(void*));
     next = target;
 #define LAYER_GL_RESOLVE(name) gl.name = reinterpret_cast<decltype(gl.name)>(dlsym(RTLD_DEFAULT, #name));
     LAYER_GL_ENTRIES(LAYER_GL_RESOLVE)
-    layer.clGetPlatformInfo = &GetPlatformInfo;
     layer.clGetDeviceIDs = &GetDeviceIDs;
     layer.clGetDeviceInfo = &GetDeviceInfo;
-    layer.clCreateContext = &CreateContext;
     layer.clGetGLContextInfoKHR = &GetGLContextInfoKHR;
     layer.clCreateFromGLBuffer = &CreateFromGLBuffer;
     layer.clCreateFromGLTexture = &CreateFromGLTexture;
