@@ -27,9 +27,10 @@ namespace {
 
 // GL from the process, found at run time: a library of ours that needed libGL would change the order in
 // which glvnd and Mesa go at exit, and LeakSanitizer would lose the names of what Mesa keeps.
-#define LAYER_GL_ENTRIES(X)                                                                                        \
-    X(glGetString)                                                                                                 \
-    X(glIsBuffer) X(glIsTexture) X(glGetNamedBufferParameteriv) X(glGetNamedBufferSubData) X(glNamedBufferSubData) \
+#define LAYER_GL_ENTRIES(X)                                                                          \
+    X(glGetString)                                                                                   \
+    X(glIsBuffer)                                                                                    \
+    X(glIsTexture) X(glGetNamedBufferParameteriv) X(glGetNamedBufferSubData) X(glNamedBufferSubData) \
         X(glGetTextureLevelParameteriv) X(glGetTextureImage) X(glTextureSubImage2D)
 struct {
 #define LAYER_GL_POINTER(name) decltype(&::name) name;
@@ -76,19 +77,14 @@ cl_int CL_API_CALL GetDeviceInfo(cl_device_id device, cl_device_info name, size_
 }
 
 // Every GL context is driven by the platform's first device.
-cl_int CL_API_CALL GetGLContextInfoKHR(const cl_context_properties* properties, cl_gl_context_info name, size_t size,
+cl_int CL_API_CALL GetGLContextInfoKHR(const cl_context_properties* properties, cl_gl_context_info, size_t size,
                                        void* value, size_t* sizeRet) {
     cl_platform_id platform = nullptr;
-    bool glContext = false;
-    for (; properties != nullptr && properties[0] != 0; properties += 2) {
+    for (; properties != nullptr && properties[0] != 0; properties += 2)
         if (properties[0] == CL_CONTEXT_PLATFORM) platform = reinterpret_cast<cl_platform_id>(properties[1]);
-        glContext = glContext || (properties[0] == CL_GL_CONTEXT_KHR && properties[1] != 0);
-    }
     cl_device_id device = nullptr;
-    if (!glContext || next->clGetDeviceIDs(platform, CL_DEVICE_TYPE_ALL, 1, &device, nullptr) != CL_SUCCESS)
-        return CL_INVALID_GL_SHAREGROUP_REFERENCE_KHR;
-    return name == CL_CURRENT_DEVICE_FOR_GL_CONTEXT_KHR ? Put(&device, sizeof device, size, value, sizeRet)
-                                                        : CL_INVALID_VALUE;
+    cl_int error = next->clGetDeviceIDs(platform, CL_DEVICE_TYPE_ALL, 1, &device, nullptr);
+    return error != CL_SUCCESS ? error : Put(&device, sizeof device, size, value, sizeRet);
 }
 
 bool GlCurrent() { return gl.glGetString != nullptr && gl.glGetString(GL_VERSION) != nullptr; }
@@ -182,15 +178,6 @@ cl_int CL_API_CALL ReleaseGLObjects(cl_command_queue queue, cl_uint count, const
     return Transfer(queue, count, objects, event, false);
 }
 
-void* CL_API_CALL GetExtensionFunctionAddressForPlatform(cl_platform_id platform, const char* name) {
-    if (std::strcmp(name, "clGetGLContextInfoKHR") == 0) return reinterpret_cast<void*>(&GetGLContextInfoKHR);
-    return platform != nullptr ? next->clGetExtensionFunctionAddressForPlatform(platform, name)
-                               : next->clGetExtensionFunctionAddress(name);
-}
-void* CL_API_CALL GetExtensionFunctionAddress(const char* name) {
-    return GetExtensionFunctionAddressForPlatform(nullptr, name);
-}
-
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clGetLayerInfo(cl_layer_info name, size_t size,
@@ -215,8 +202,6 @@ extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clInitLayer
     layer.clCreateFromGLTexture = &CreateFromGLTexture;
     layer.clEnqueueAcquireGLObjects = &AcquireGLObjects;
     layer.clEnqueueReleaseGLObjects = &ReleaseGLObjects;
-    layer.clGetExtensionFunctionAddressForPlatform = &GetExtensionFunctionAddressForPlatform;
-    layer.clGetExtensionFunctionAddress = &GetExtensionFunctionAddress;
     *countRet = cl_uint(entries);
     *dispatch = &layer;
     return CL_SUCCESS;
