@@ -12,17 +12,17 @@
 namespace vindra {
 
 // Every entry point the loader must export; clGetExtensionFunctionAddressForPlatform is optional.
-#define VINDRA_CL_REQUIRED_ENTRIES(X)                                                                           \
-    X(clGetPlatformIDs)                                                                                         \
-    X(clGetPlatformInfo)                                                                                        \
-    X(clGetDeviceIDs) X(clGetDeviceInfo) X(clCreateContext) X(clReleaseContext) X(clGetContextInfo)             \
-        X(clCreateCommandQueue) X(clReleaseCommandQueue) X(clFlush) X(clFinish) X(clCreateProgramWithSource)    \
-            X(clBuildProgram) X(clGetProgramBuildInfo) X(clReleaseProgram) X(clCreateKernel) X(clReleaseKernel) \
-                X(clSetKernelArg) X(clGetKernelWorkGroupInfo) X(clEnqueueNDRangeKernel) X(clCreateBuffer)       \
-                    X(clReleaseMemObject) X(clEnqueueReadBuffer) X(clEnqueueWriteBuffer) X(clEnqueueFillBuffer) \
-                        X(clEnqueueCopyBuffer) X(clEnqueueMapBuffer) X(clEnqueueUnmapMemObject)                 \
-                            X(clCreateFromGLBuffer) X(clCreateFromGLTexture) X(clEnqueueAcquireGLObjects)       \
-                                X(clEnqueueReleaseGLObjects) X(clGetExtensionFunctionAddress)
+// clang-format off
+#define VINDRA_CL_REQUIRED_ENTRIES(X)                                                                          \
+    X(clGetPlatformIDs) X(clGetPlatformInfo) X(clGetDeviceIDs) X(clGetDeviceInfo) X(clCreateContext)           \
+    X(clReleaseContext) X(clGetContextInfo) X(clCreateCommandQueue) X(clReleaseCommandQueue) X(clFlush)        \
+    X(clFinish) X(clCreateProgramWithSource) X(clBuildProgram) X(clGetProgramBuildInfo) X(clReleaseProgram)    \
+    X(clCreateKernel) X(clReleaseKernel) X(clSetKernelArg) X(clGetKernelWorkGroupInfo) X(clEnqueueNDRangeKernel) \
+    X(clCreateBuffer) X(clReleaseMemObject) X(clEnqueueReadBuffer) X(clEnqueueWriteBuffer) X(clEnqueueFillBuffer) \
+    X(clEnqueueCopyBuffer) X(clEnqueueMapBuffer) X(clEnqueueUnmapMemObject) X(clCreateFromGLBuffer)            \
+    X(clCreateFromGLTexture) X(clEnqueueAcquireGLObjects) X(clEnqueueReleaseGLObjects)                        \
+    X(clGetExtensionFunctionAddress)
+// clang-format on
 
 struct ClApi {
 #define VINDRA_CL_POINTER(name) decltype(&::name) name = nullptr;

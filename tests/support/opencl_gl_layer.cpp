@@ -27,11 +27,11 @@ namespace {
 
 // GL from the process, found at run time: a library of ours that needed libGL would change the order in
 // which glvnd and Mesa go at exit, and LeakSanitizer would lose the names of what Mesa keeps.
-#define LAYER_GL_ENTRIES(X)                                                                          \
-    X(glGetString)                                                                                   \
-    X(glIsBuffer)                                                                                    \
-    X(glIsTexture) X(glGetNamedBufferParameteriv) X(glGetNamedBufferSubData) X(glNamedBufferSubData) \
-        X(glGetTextureLevelParameteriv) X(glGetTextureImage) X(glTextureSubImage2D)
+// clang-format off
+#define LAYER_GL_ENTRIES(X)                                                                                \
+    X(glGetString) X(glIsBuffer) X(glIsTexture) X(glGetNamedBufferParameteriv) X(glGetNamedBufferSubData)  \
+    X(glNamedBufferSubData) X(glGetTextureLevelParameteriv) X(glGetTextureImage) X(glTextureSubImage2D)
+// clang-format on
 struct {
 #define LAYER_GL_POINTER(name) decltype(&::name) name;
     LAYER_GL_ENTRIES(LAYER_GL_POINTER)
