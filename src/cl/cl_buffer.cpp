@@ -80,8 +80,10 @@ ResultCode ClBufferImpl::FillBuffer(size_t offset, size_t length, uint8_t patter
 void* ClBufferImpl::MapBuffer(MapAccess access) {
     uint32_t index = static_cast<uint32_t>(access);
     cl_map_flags flags = index < 3 ? kMapFlags[index] : CL_MAP_READ | CL_MAP_WRITE;
-    cl_int error = CL_SUCCESS;
-    mapped = Cl().clEnqueueMapBuffer(state->Queue(), buffer, CL_TRUE, flags, 0, size, 0, nullptr, nullptr, &error);
+    cl_int error = CL_INVALID_MEM_OBJECT;  // without storage, as OpenCL would answer
+    mapped = buffer == nullptr ? nullptr
+                               : Cl().clEnqueueMapBuffer(state->Queue(), buffer, CL_TRUE, flags, 0, size, 0, nullptr,
+                                                         nullptr, &error);
     if (error != CL_SUCCESS) LogMessage(MessageLevel::Error, "OpenCL: Failed to map buffer: %d", error);
     return mapped;
 }

@@ -102,6 +102,7 @@ ResultCode ClState::CopyBuffer(ComputeBuffer* source, ComputeBuffer* destination
     ClBufferImpl* from = ClBufferImpl::FromInterface(source, kOperation);
     ClBufferImpl* to = from != nullptr ? ClBufferImpl::FromInterface(destination, kOperation) : nullptr;
     if (to == nullptr) return ResultCode::InvalidValue;
+    if (from->GetHandle(0) == nullptr || to->GetHandle(0) == nullptr) return ResultCode::InvalidOperation;
     cl_int error = Cl().clEnqueueCopyBuffer(queue, from->GetHandle(0), to->GetHandle(0), sourceOffset,
                                             destinationOffset, size, 0, nullptr, nullptr);
     return error == CL_SUCCESS ? ResultCode::Success : ResultCode::InvalidOperation;

@@ -429,6 +429,7 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
         {"NullProgramAddress", [&] { return int64_t(context->ReleaseComputeProgram(nullptr)); }, 3, "GlContext::ReleaseComputeProgram: null address"},
         {"NullBufferAddress", [&] { return int64_t(context->ReleaseComputeBuffer(nullptr)); }, 3, "GlContext::ReleaseComputeBuffer: null address"},
         {"CopyToNothing", [&] { return int64_t(context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4)); }, 3, "GlContext::CopyComputeBuffer: null compute buffer"},
+        {"MapWithoutStorage", [&] { return int64_t(none->MapBuffer(MapAccess::Read)); }, 0, "OpenCL: Failed to map buffer: -38"},
         {"MapPastTheStorage", [&] { return buffer->Create(64, nullptr, BufferUsage::StaticCopy) == kOk ? int64_t(buffer->MapBuffer(MapAccess::Read)) : -1; }, 0, "OpenCL: Failed to map buffer: -30"},
     };
     // clang-format on
@@ -493,8 +494,9 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
     EXPECT_TRUE(copy->ReadBuffer(0, 16, read.data()) == kOk && read == Bytes(16, 9));
     EXPECT_EQ(std::vector<int>({int(copy->UnmapBuffer()), int(none->WriteBuffer(0, 4, nines.data())),
                                 int(none->ReadBuffer(0, 4, read.data())), int(none->FillBuffer(0, 4, 1)),
-                                int(buffer->ReadBuffer(12, 8, read.data()))}),
-              std::vector<int>({4, 3, 3, 4, 4}));
+                                int(buffer->ReadBuffer(12, 8, read.data())),
+                                int(context->CopyComputeBuffer(none, buffer, 0, 0, 4))}),
+              std::vector<int>({4, 3, 3, 4, 4, 4}));
     ExpectMessages({});
 }
 
