@@ -3,8 +3,9 @@
 // Opens an X window of its own, creates a vindra context on it (OpenGL 4.5 core), draws an indexed
 // hexagon with per-vertex colours through a shader program with a transform uniform into a 4x
 // multisampled framebuffer with a colour texture, resolves it, draws the texture to the window through a
-// second program, waits for the GPU with a fence, reads the frame back, writes it as a PNG and checks a
-// few pixels of it, the smoothed edges included.
+// second program, and waits for the GPU with a fence. Between frames an OpenCL kernel turns the hexagon
+// by writing its positions into the vertex buffer that GL draws from (where the context has compute). The
+// last frame is read back, written as a PNG and checked at a few pixels, the smoothed edges included.
 //
 //   vindra-demo [output.png]      default output: build/demo.png
 //
@@ -31,7 +32,9 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 constexpr float kRadius = 0.9f;
 constexpr float kScale = 0.95f;
-constexpr float kAngleDegrees = 15.0f;
+constexpr float kAngleDegrees = 15.0f;  // by the transform uniform
+constexpr float kTurnDegrees = 30.0f;   // by the kernel, over the frames
+constexpr int kFrames = 12;
 constexpr float kPi = 3.14159265358979f;
 constexpr float kBackground[4] = {0.1f, 0.1f, 0.15f, 1.0f};
 
@@ -73,13 +76,23 @@ void main() { fragColor = texelFetch(image, ivec2(gl_FragCoord.xy), 0); })";
 
 constexpr int32_t kSamples = 4;
 
+// Turns the base positions by an angle (cosine c, sine s) into the shared vertex buffer, whose vertices are
+// three floats apart: x, y and the four colour bytes, which stay as they are.
+const char* const kTurnKernel = R"(
+kernel void Turn(global const float2* base, global float* vertices, float c, float s) {
+    int i = get_global_id(0);
+    float2 p = base[i];
+    vertices[3 * i] = c * p.x - s * p.y;
+    vertices[3 * i + 1] = s * p.x + c * p.y;
+})";
+
 // Rotation and scale, with x narrowed by the window's aspect so that the hexagon stays regular.
 // Column-major, as GL takes it.
 struct Transform {
     float m[16];
 
-    Transform() {
-        float angle = kAngleDegrees * kPi / 180.0f;
+    explicit Transform(float degrees) {
+        float angle = degrees * kPi / 180.0f;
         float c = std::cos(angle) * kScale, s = std::sin(angle) * kScale;
         float aspect = static_cast<float>(kHeight) / kWidth;
         const float values[16] = {c * aspect, s, 0, 0, -s * aspect, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -224,9 +237,13 @@ struct Scene {
     vindra::Texture* image = nullptr;  // the off-screen render, resolved
     vindra::Framebuffer* offscreen = nullptr;
     vindra::ShaderProgram* present = nullptr;
+    vindra::ComputeProgram* turn = nullptr;      // null without compute
+    vindra::ComputeBuffer* positions = nullptr;  // the hexagon's own positions, which the kernel turns
 
     ~Scene() {
         if (context == nullptr) return;
+        if (turn != nullptr) context->ReleaseComputeProgram(&turn);
+        if (positions != nullptr) context->ReleaseComputeBuffer(&positions);
         context->BindVertexArray(nullptr);
         context->BindIndexBuffer(nullptr);
         context->BindShaderProgram(nullptr);
@@ -297,6 +314,33 @@ struct Scene {
                Ok(present->Link(), "present link");
     }
 
+    // The kernel that turns the mesh, on the base positions; false without compute (the mesh stays).
+    bool BuildTurn() {
+        turn = context->CreateComputeProgram();
+        if (turn == nullptr) return false;
+        std::vector<float> base;
+        for (const Vertex& vertex : HexagonVertices()) base.insert(base.end(), {vertex.x, vertex.y});
+        positions = context->CreateComputeBuffer();
+        vindra::ComputeKernel* kernel = nullptr;
+        return Ok(vindra::ResultCode(turn->AddSources(1, &kTurnKernel, nullptr)), "kernel source") &&
+               turn->Build() == 0 && (kernel = turn->GetKernel("Turn")) != nullptr &&
+               Ok(positions->Create(base.size() * sizeof(float), base.data(), vindra::BufferUsage::StaticDraw),
+                  "positions") &&
+               Ok(kernel->SetArgument(0, vindra::KernelArgKind::ArgComputeBuffer, 0, positions), "kernel base") &&
+               Ok(kernel->SetArgument(1, vindra::KernelArgKind::ArgVertexBuffer, 0, vertices), "kernel vertices");
+    }
+
+    // Turns the mesh by `degrees` between frames: GL's work first, the kernel, then OpenCL's before GL's again.
+    bool Turn(float degrees, size_t vertexCount) {
+        vindra::ComputeKernel* kernel = turn->GetKernel("Turn");
+        const float c = std::cos(degrees * kPi / 180.0f), s = std::sin(degrees * kPi / 180.0f);
+        return Ok(kernel->SetArgument(2, vindra::KernelArgKind::ArgValue, sizeof c, &c), "kernel cosine") &&
+               Ok(kernel->SetArgument(3, vindra::KernelArgKind::ArgValue, sizeof s, &s), "kernel sine") &&
+               Ok(context->SyncPreCompute(), "GL before compute") &&
+               Ok(context->ExecuteComputeKernel(kernel, 1, &vertexCount, nullptr), "kernel") &&
+               context->SyncPostCompute() == 0;
+    }
+
     // The scene into the multisampled framebuffer, resolved into the texture, then the texture to the window.
     bool Draw(int32_t indexCount) {
         return Ok(context->BindFramebuffer(offscreen), "framebuffer bind") &&
@@ -345,9 +389,17 @@ int main(int argc, char** argv) {
     }
     vindra::Context& context = *scene.context;
 
-    Transform transform;
     int32_t vertexCount = 0, indexCount = 0;
-    if (!scene.Build(transform, &vertexCount, &indexCount) || !scene.Draw(indexCount)) return 1;
+    if (!scene.Build(Transform(kAngleDegrees), &vertexCount, &indexCount)) return 1;
+    // Animated where the context has compute: each frame the kernel turns the mesh a step further.
+    const bool animated = scene.BuildTurn();
+    const int frames = animated ? kFrames : 1;
+    for (int frame = 1; frame <= frames; ++frame) {
+        if (animated && !scene.Turn(kTurnDegrees * frame / kFrames, size_t(vertexCount))) return 1;
+        if (!scene.Draw(indexCount)) return 1;
+        if (frame < frames) context.SwapBuffers(false);
+    }
+    Transform transform(kAngleDegrees + (animated ? kTurnDegrees : 0.0f));  // where the last frame has the mesh
 
     // The fence has passed: the frame in the back buffer (id 1) is complete.
     std::vector<float> frame(static_cast<size_t>(kWidth) * kHeight * 4);
@@ -363,6 +415,12 @@ int main(int argc, char** argv) {
     std::printf("  %-10s hexagon, %d vertices, %d 16-bit indices, rotated %.0f degrees\n", "mesh", vertexCount,
                 indexCount, kAngleDegrees);
     std::printf("  %-10s %d samples resolved into an RGBA8 texture, drawn to the window\n", "off-screen", kSamples);
+    if (animated)
+        std::printf("  %-10s turned %.0f degrees over %d frames by an OpenCL kernel on %s (%s)\n", "compute",
+                    kTurnDegrees, kFrames, Info(context, vindra::ContextInfo::ComputeDeviceName).c_str(),
+                    Info(context, vindra::ContextInfo::ComputeVersion).c_str());
+    else
+        std::printf("  %-10s none on this machine: the mesh was not turned\n", "compute");
 
     bool written = WritePng(output, pixels);
     std::printf("  %-10s %s%s\n", "output", output, written ? "" : " (not written)");

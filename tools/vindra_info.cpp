@@ -1,4 +1,5 @@
-// vindra-info: creates a context and prints what the device offers.
+// vindra-info: creates a context and prints what the device offers, the OpenCL platforms and devices
+// included.
 //   vindra-info [--window]   headless by default; --window renders to a mapped window of its own
 #if defined(_WIN32)
 #include <windows.h>
@@ -63,6 +64,10 @@ void PrintDevice(vindra::Context& context) {
     uint8_t tessellation[1] = {0};
     Query(context, vindra::ContextInfo::TessellationSupport, tessellation);
     std::printf("%-26s %s\n", "Tessellation", tessellation[0] ? "yes" : "no");
+    void* queue = nullptr;
+    bool compute = context.GetInfo(vindra::ContextInfo::ComputeQueue, sizeof queue, &queue, nullptr) ==
+                   vindra::ResultCode::Success;
+    std::printf("%-26s %s\n", "Compute", compute ? "OpenCL, sharing objects with GL" : "none (see the messages above)");
     std::printf("%-26s %s\n", "Compute version", StringInfo(context, vindra::ContextInfo::ComputeVersion).c_str());
     std::printf("%-26s %s\n", "Compute device", StringInfo(context, vindra::ContextInfo::ComputeDeviceName).c_str());
     PrintInteger(context, "Compute units", vindra::ContextInfo::ComputeUnits);
@@ -109,19 +114,22 @@ constexpr const char* kFormatNames[] = {"L8",
                                         "Depth32FStencil8",
                                         "BGRA16"};
 
-// Error messages while a probe runs: the library reports a format it cannot make, and an incomplete
-// framebuffer, at error level. The probe keeps them off the console.
+// Error messages while a probe runs: the library reports a format it cannot make, an incomplete
+// framebuffer, and an OpenCL image it cannot make, at error level. The probe keeps them off the console.
 int probeErrors = 0;
-void CountErrors(int level, const char*, void*) { probeErrors += level >= 4; }
+void CountErrors(int level, const char* text, void*) {
+    probeErrors += level >= 4 && std::strncmp(text, "OpenCL: ", 8) != 0;
+}
 
-// Whether `format` makes a 16x16 texture, and a framebuffer that renders into it (colour formats) or
-// into a renderbuffer of it (depth and stencil formats).
-void ProbeFormat(vindra::Context& context, int32_t index, bool* texture, bool* renderTarget) {
+// Whether `format` makes a 16x16 texture, a framebuffer that renders into it (colour formats) or into a
+// renderbuffer of it (depth and stencil formats), and an OpenCL image of the texture.
+void ProbeFormat(vindra::Context& context, int32_t index, bool* texture, bool* renderTarget, bool* computeImage) {
     auto format = static_cast<vindra::PixelFormat>(index);
     probeErrors = 0;
     vindra::Texture* image = context.CreateTexture();
     *texture = image->Init(vindra::TextureDesc{format, 16, 16, 0, 0, 1, 0, 0}) == vindra::ResultCode::Success &&
                probeErrors == 0;
+    *computeImage = *texture && image->GetHandle(2) != 0;
     bool depth = index >= 29 && index != 31 && index <= 33, stencil = index >= 31 && index <= 33;
     vindra::FramebufferDesc desc{depth || stencil ? nullptr : image,
                                  1,
@@ -141,15 +149,15 @@ void ProbeFormat(vindra::Context& context, int32_t index, bool* texture, bool* r
 }
 
 void PrintFormats(vindra::Context& context) {
-    std::printf("%-26s %s\n", "Pixel formats", "texture / render target");
+    std::printf("%-26s %s\n", "Pixel formats", "texture / render target / OpenCL image");
     tamrik::SetSink(CountErrors, nullptr);
     std::string line;
     for (int32_t index = 0; index < 35; ++index) {
-        bool texture = false, renderTarget = false;
-        ProbeFormat(context, index, &texture, &renderTarget);
-        char entry[40];
-        std::snprintf(entry, sizeof entry, "  %-17s %-3s / %-3s", kFormatNames[index], texture ? "yes" : "no",
-                      renderTarget ? "yes" : "no");
+        bool texture = false, renderTarget = false, computeImage = false;
+        ProbeFormat(context, index, &texture, &renderTarget, &computeImage);
+        char entry[48];
+        std::snprintf(entry, sizeof entry, "  %-17s %-3s / %-3s / %-3s", kFormatNames[index], texture ? "yes" : "no",
+                      renderTarget ? "yes" : "no", computeImage ? "yes" : "no");
         line += entry;
         if (index % 2 == 1 || index == 34) {
             std::printf("%s\n", line.c_str());
@@ -157,6 +165,23 @@ void PrintFormats(vindra::Context& context) {
         }
     }
     tamrik::SetSink(nullptr, nullptr);
+}
+
+// The platform and device listing that a context reports as it brings compute up, kept for stdout; every
+// other message goes to stderr as tamrik would write it.
+std::vector<std::string> listing;
+bool listingNow = false;
+void KeepListing(int level, const char* text, void*) {
+    if (level != 0) listingNow = std::strcmp(text, "OpenCL: Platforms & Devices") == 0;
+    if (listingNow && level == 0)
+        listing.push_back(text);
+    else if (!listingNow)
+        std::fprintf(stderr, "[vindra %d] %s\n", level, text);
+}
+
+void PrintListing() {
+    std::printf("%-26s %s\n", "OpenCL platforms, devices", listing.empty() ? "(not listed)" : "(* in use)");
+    for (const std::string& line : listing) std::printf("  %s\n", line.c_str());
 }
 
 // A visible window of the tool's own, as a host would render to.
@@ -210,13 +235,16 @@ int main(int argc, char** argv) {
     init.window = shown.window;
     init.clPlatformIndex = -1;
     init.clDeviceIndex = -1;
+    tamrik::SetSink(KeepListing, nullptr);
     vindra::Context* context = vindra::CreateContext(init);
+    tamrik::SetSink(nullptr, nullptr);
     if (context == nullptr) {
         std::fprintf(stderr, "vindra-info: no context could be created (see the messages above)\n");
         return 1;
     }
     std::printf("vindra context \"%s\" (%s)\n", context->GetName(), withWindow ? "window" : "headless");
     PrintDevice(*context);
+    PrintListing();
     PrintFormats(*context);
     delete context;
     return 0;

@@ -42,8 +42,10 @@ struct ContextInitData {
     int32_t majorVersion;   // GL version to request; used only with coreProfile and a value above 0
     int32_t minorVersion;
     bool coreProfile;         // request majorVersion.minorVersion with the core profile
-    int32_t clPlatformIndex;  // OpenCL platform; negative: chosen automatically
-    int32_t clDeviceIndex;    // OpenCL GPU device on that platform; negative: chosen automatically
+    int32_t clPlatformIndex;  // OpenCL platform; negative: the first whose GPU drives the GL context
+                              // (an Intel platform only where Intel also drives GL)
+    int32_t clDeviceIndex;    // OpenCL GPU device on that platform; negative, or past the platform's
+                              // GPUs: the one that drives the GL context
 };
 VINDRA_RECORD_FIELD(ContextInitData, name, 0);
 VINDRA_RECORD_FIELD(ContextInitData, type, 8);
@@ -190,14 +192,35 @@ public:
     virtual uint32_t CopyBufferToTexture(PixelBuffer* source, uint64_t byteOffset, Texture* destination) = 0;
 
     // --- compute ---
-    virtual ResultCode SyncPreCompute() = 0;  // orders GL work before the next kernels
-    virtual uint32_t SyncPostCompute() = 0;   // orders kernels before the next GL work
+    // A context brings OpenCL up on the GPU that drives its GL context, with GL sharing, or takes the
+    // compute state of shareContext; without one (no runtime, platform or GPU: reported at creation) it
+    // renders all the same, and the operations below give the answers marked "without compute".
+    // Finishes GL (or flushes it, where the device synchronises shared objects itself) before kernels use
+    // GL objects. The result of the GL check; Success without compute.
+    virtual ResultCode SyncPreCompute() = 0;
+    // Finishes (or flushes) the compute queue before GL uses what kernels wrote: 0, 1 when OpenCL refused;
+    // 0 without compute.
+    virtual uint32_t SyncPostCompute() = 0;
+    // A new, empty program, owned by the host until ReleaseComputeProgram; null without compute.
     virtual ComputeProgram* CreateComputeProgram() = 0;
+    // Destroys the program with its kernels and nulls the host's pointer: Success; InvalidValue (reported)
+    // for a null or foreign program; InvalidOperation without compute.
     virtual ResultCode ReleaseComputeProgram(ComputeProgram** program) = 0;
+    // Acquires the kernel's GL-shared arguments, enqueues it (without waiting) and releases them again.
+    // InvalidOperation (reported) when OpenCL refuses the launch or the work sizes (workDim 1 to 3,
+    // globalWorkSize not null; localWorkSize may be null); InvalidValue for a null or foreign kernel;
+    // InvalidOperation without compute.
     virtual ResultCode ExecuteComputeKernel(ComputeKernel* kernel, uint32_t workDim, const size_t* globalWorkSize,
                                             const size_t* localWorkSize) = 0;
+    // A new buffer without storage, owned by the host until ReleaseComputeBuffer; null without compute.
     virtual ComputeBuffer* CreateComputeBuffer() = 0;
+    // Ends a mapping still open, releases the buffer and nulls the host's pointer: Success (also for a
+    // pointer holding null); InvalidValue (reported) for a null address or a foreign buffer;
+    // InvalidOperation without compute.
     virtual ResultCode ReleaseComputeBuffer(ComputeBuffer** buffer) = 0;
+    // Enqueues a copy of size bytes between compute buffers (without waiting): Success, InvalidOperation
+    // when OpenCL refuses it (ranges, no storage) or without compute; InvalidValue (reported) for a null
+    // or foreign buffer.
     virtual ResultCode CopyComputeBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,
                                          size_t destinationOffset, size_t size) = 0;
 

@@ -275,13 +275,16 @@ public:
     virtual ResultCode SetBorderColor(const float rgba[4]) = 0;
     virtual ResultCode SetMinFilter(TextureFilter filter) = 0;
     virtual ResultCode SetMagFilter(TextureFilter filter) = 0;
-    // kind 0: GL name; 1: GL target; 2: OpenCL image (cl_mem, made on demand, owned by the
-    // texture); any other kind: 0.
+    // kind 0: GL name; 1: GL target; 2: OpenCL image of level 0 (cl_mem, owned by the texture), made
+    // on the compute state of the context current on the calling thread at the first asking (by Init
+    // already for the formats OpenCL takes directly), 0 without one or when OpenCL refuses (reported);
+    // any other kind: 0.
     virtual uint64_t GetHandle(uint32_t kind) = 0;
     // Generates the mip levels below level 0.
     virtual ResultCode GenerateMipmap() = 0;
-    // Acquires / releases the OpenCL image on the current context's queue; InvalidOperation
-    // without an image or compute state.
+    // Acquires / releases the OpenCL image on the current context's queue (ExecuteComputeKernel does
+    // this itself for its arguments); InvalidOperation without an image or compute state, or when
+    // OpenCL refuses. Nothing is reported.
     virtual ResultCode AcquireForCompute() = 0;
     virtual ResultCode ReleaseFromCompute() = 0;
     // Deletes the GL texture unless it is external. Release through the context, which

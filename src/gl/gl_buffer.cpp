@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstring>
+#include <mutex>
+#include <unordered_map>
 
+#include "cl/cl_gl_objects.h"
 #include "core/check_gl_error.h"
 #include "core/current_context.h"
 #include "gl/gl_context.h"
@@ -55,6 +58,13 @@ bool CurrentDriverHas(DriverQuirk quirk) {
     return currentContext != nullptr && static_cast<GlContext*>(currentContext)->Quirks().Has(quirk);
 }
 
+// Live buffers by the host's pointer: kernels take any of the three kinds through an untyped pointer.
+std::mutex registryMutex;
+std::unordered_map<const void*, GlBuffer*>& Registry() {
+    static std::unordered_map<const void*, GlBuffer*> live;
+    return live;
+}
+
 }  // namespace
 
 ResultCode CheckWriteRange(const char* operation, uint64_t offset, uint64_t length, const void* data, uint64_t size) {
@@ -77,8 +87,32 @@ void GlBuffer::BindTarget() {
     ++targetBinds;
 }
 
+void GlBuffer::Register(const void* host) {
+    hostPointer = host;
+    std::lock_guard<std::mutex> lock(registryMutex);
+    Registry()[host] = this;
+}
+
+GlBuffer* GlBuffer::FromHostPointer(const void* buffer, const char* operation) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    auto entry = Registry().find(buffer);
+    if (entry != Registry().end()) return entry->second;
+    LogMessage(MessageLevel::Error, "%s: %p is not a buffer of this library", operation, buffer);
+    return nullptr;
+}
+
 GlBuffer::~GlBuffer() {
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        Registry().erase(hostPointer);
+    }
+    ReleaseComputeMemory(computeHandle);
     if (name != 0) glDeleteBuffers(1, &name);
+}
+
+ComputeMemory GlBuffer::GetComputeHandle() {
+    if (computeHandle == nullptr) computeHandle = MakeComputeBuffer(name);
+    return computeHandle;
 }
 
 uint32_t GlBuffer::GetMapAccess(MapAccess access) const {
@@ -89,6 +123,7 @@ uint32_t GlBuffer::GetMapAccess(MapAccess access) const {
 ResultCode GlBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage newUsage) {
     if (!IsValidEnum(newUsage, kUsageCount, "GlBuffer::BufferData", "BufferUsage")) return ResultCode::InvalidEnum;
 
+    ReleaseComputeMemory(computeHandle);  // made for the storage that goes now
     if (name == 0) glGenBuffers(1, &name);
     if (name != 0) {
         const UsageEntry& entry = kUsages[static_cast<size_t>(newUsage)];

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "vindra/compute.h"
 #include "vindra/resources.h"
 
 namespace vindra {
@@ -40,6 +41,13 @@ public:
     // How many times the buffer's operations bound its target: each left it bound to 0 after.
     uint32_t GetTargetBindCount() const { return targetBinds; }
 
+    // The OpenCL view of the buffer, made on the current context's compute state at the first call after
+    // each BufferData; null (tried again next time) without one, or when OpenCL refuses (reported).
+    ComputeMemory GetComputeHandle();
+    // The GlBuffer behind a host's vertex, index or pixel buffer pointer, whichever it is; null (reported
+    // under `operation`) when it is not a live one of this library.
+    static GlBuffer* FromHostPointer(const void* buffer, const char* operation);
+
 protected:
     GlBuffer() = default;
     // Deletes the GL name. Runs only through the context's release, on a thread whose current GL
@@ -48,6 +56,8 @@ protected:
 
     // glBindBuffer(target, name), counted.
     void BindTarget();
+    // Records the host's pointer to this buffer (its interface), for FromHostPointer.
+    void Register(const void* host);
 
     uint32_t target = 0;  // set by each derived class's constructor
     uint32_t name = 0;
@@ -56,6 +66,8 @@ protected:
     uint32_t subDataAccess = 0;
     uint32_t mapAccess[kMapAccessCount] = {0x1, 0x2, 0x3};  // READ, WRITE, READ|WRITE
     uint32_t targetBinds = 0;
+    ComputeMemory computeHandle = nullptr;
+    const void* hostPointer = nullptr;
 };
 
 }  // namespace vindra

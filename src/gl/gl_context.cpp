@@ -7,6 +7,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "cl/cl_state.h"
 #include "core/context_switch.h"
 #include "core/current_context.h"
 #include "gl/gl_framebuffer.h"
@@ -72,7 +73,19 @@ void GlContext::CopyName(const char* source) {
     name[kNameCapacity - 1] = '\0';
 }
 
+void GlContext::InitCompute(const ContextInitData& init) {
+    GlContext* share = static_cast<GlContext*>(init.shareContext);
+    if (share != nullptr && share->clState != nullptr) {
+        clState = share->clState;
+        return;
+    }
+    intptr_t sharing[4] = {};
+    GetClSharingProperties(sharing);
+    clState = ClState::Create(sharing, init.clPlatformIndex, init.clDeviceIndex);
+}
+
 Context* GlContext::FinishSharedContext(GlContext* shared) {
+    shared->clState = clState;
     bool madeCurrent = false;
     {
         ContextSwitch use(*shared);
@@ -85,6 +98,7 @@ Context* GlContext::FinishSharedContext(GlContext* shared) {
 }
 
 void GlContext::ReleaseGlObjects() {
+    clState.reset();  // while the GL context it shares with still exists
     ContextSwitch use(*this, ContextSwitch::OnExit::ReleaseTarget);
     if (use.Active()) {
         if (ownVao != 0) glDeleteVertexArrays(1, &ownVao);
@@ -150,7 +164,7 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
         for (GLenum name : names) glGetIntegerv(name, out++);
         result = ResultCode::Success;
     };
-    // Handle queries write a null handle first; the handle itself comes with the compute state.
+    // Handle queries write a null handle without compute state.
     auto handle = [&](void* value) {
         needed = sizeof(void*);
         if (size < needed || data == nullptr) return;
@@ -165,8 +179,17 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
         if (value != 0) result = ResultCode::Success;
     };
 
-    // Compute queries answer as for a context without compute state until OpenCL is wired in: the
-    // compute state is never set yet.
+    // A number of the compute device (a fall-back where the device does not answer); InvalidOperation
+    // when it is 0.
+    auto deviceNumber = [&](cl_device_info name, auto fallback) {
+        needed = sizeof fallback;
+        if (size < needed || data == nullptr || clState == nullptr) return;
+        auto value = fallback;
+        if (clState->DeviceInfo(name, sizeof value, &value, nullptr) != CL_SUCCESS) value = fallback;
+        std::memcpy(data, &value, sizeof value);
+        result = value != 0 ? ResultCode::Success : ResultCode::InvalidOperation;
+    };
+
     switch (query) {
         case ContextInfo::MaxTextureSize:
             integers({GL_MAX_TEXTURE_SIZE});
@@ -204,25 +227,38 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
             break;
         }
         case ContextInfo::ComputeVersion:
+            // Without a device version to give, the answer says so in its place.
             needed = sizeof kUnknownComputeVersion;
-            if (size > 0 && data != nullptr) {
+            if (clState != nullptr) clState->DeviceInfo(CL_DEVICE_VERSION, 0, nullptr, &needed);
+            if (size == 0 || data == nullptr) break;
+            if (clState == nullptr || size < needed ||
+                clState->DeviceInfo(CL_DEVICE_VERSION, size, data, nullptr) != CL_SUCCESS)
                 std::snprintf(static_cast<char*>(data), size, "%s", kUnknownComputeVersion);
-                result = ResultCode::Success;
-            }
+            result = ResultCode::Success;
             break;
         case ContextInfo::ComputeQueue:
+            handle(clState != nullptr ? clState->Queue() : nullptr);
+            break;
         case ContextInfo::ComputeContext:
+            handle(clState != nullptr ? clState->Context() : nullptr);
+            break;
         case ContextInfo::ComputePlatform:
+            handle(clState != nullptr ? clState->Platform() : nullptr);
+            break;
         case ContextInfo::ComputeDevice:
-            handle(nullptr);
+            handle(clState != nullptr ? clState->Device() : nullptr);
             break;
         case ContextInfo::ComputeLocalMemSize:
-            needed = sizeof(uint64_t);
+            deviceNumber(CL_DEVICE_LOCAL_MEM_SIZE, uint64_t{16384});
             break;
         case ContextInfo::ComputeUnits:
-            needed = sizeof(int32_t);
+            deviceNumber(CL_DEVICE_MAX_COMPUTE_UNITS, cl_uint{1});
             break;
         case ContextInfo::ComputeDeviceName:
+            if (clState == nullptr || clState->DeviceInfo(CL_DEVICE_NAME, 0, nullptr, &needed) != CL_SUCCESS) break;
+            if (size >= needed && data != nullptr &&
+                clState->DeviceInfo(CL_DEVICE_NAME, size, data, nullptr) == CL_SUCCESS)
+                result = ResultCode::Success;
             break;
         case ContextInfo::TessellationSupport:
             needed = 1;
@@ -252,7 +288,15 @@ ResultCode GlContext::GetInfo(ContextInfo query, size_t size, void* data, size_t
 int64_t GlContext::GetTotalVideoMemory() {
     if (videoMemoryCache == 0) videoMemoryCache = int64_t{QueryDriverVideoMemoryMiB()} * 1048576;
     if (videoMemoryCache == 0) videoMemoryCache = ReadNvxMemory(GL_GPU_MEMORY_INFO_DEDICATED_VIDMEM_NVX);
-    // The OpenCL step (global memory of the compute device) joins with the compute state.
+    if (videoMemoryCache != 0 || clState == nullptr) return videoMemoryCache;
+    // The compute device's global memory; a device sharing the host's memory is given half of it.
+    cl_ulong global = 0;
+    cl_bool unified = CL_FALSE;
+    if (clState->DeviceInfo(CL_DEVICE_GLOBAL_MEM_SIZE, sizeof global, &global, nullptr) != CL_SUCCESS) return 0;
+    if (clState->DeviceInfo(CL_DEVICE_HOST_UNIFIED_MEMORY, sizeof unified, &unified, nullptr) == CL_SUCCESS &&
+        unified != CL_FALSE)
+        global >>= 1;
+    videoMemoryCache = static_cast<int64_t>(global);
     return videoMemoryCache;
 }
 

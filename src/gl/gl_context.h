@@ -4,6 +4,7 @@
 #define VINDRA_SRC_GL_GL_CONTEXT_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "gl/driver_quirks.h"
@@ -16,6 +17,7 @@ class GlIndexBuffer;
 class GlShaderProgram;
 class GlTexture;
 class GlFramebuffer;
+class ClState;
 
 // Keeps no copy of render state: every setter reaches GL on every call.
 class GlContext : public Context {
@@ -143,6 +145,8 @@ public:
     void ForgetFramebuffer(GlFramebuffer* framebuffer);
     // The context's own framebuffer objects through which a framebuffer of another context is bound.
     uint32_t SpareFramebuffer(int index) const { return spareFbo[index]; }
+    // The compute state, shared with the contexts that share GL objects; null without compute.
+    ClState* GetClState() const { return clState.get(); }
 
     static constexpr int kTextureUnits = 16;
 
@@ -155,6 +159,9 @@ protected:
     // The video memory of the renderer current on the calling thread, in MiB, where the driver has a
     // query of its own for it (AMD GPU association, Mesa's renderer query); 0 where it has none.
     virtual uint32_t QueryDriverVideoMemoryMiB() = 0;
+    // The OpenCL context properties that name the GL context current on the calling thread: two pairs,
+    // CL_GL_CONTEXT_KHR and the window system's display or device context.
+    virtual void GetClSharingProperties(intptr_t (&properties)[4]) const = 0;
 
     // Records the GL vendor and the driver's quirks, makes the context's own vertex array (core profile), spare and
     // copy framebuffer objects, and sets pixel alignment 1. Runs on a freshly made-current GL context.
@@ -162,17 +169,24 @@ protected:
     // Deletes the names SetUpGlObjects made, in this context's own GL context (the names mean other
     // objects in any other), and leaves the thread's binding as it was, except that this context is
     // then current nowhere. For the layer's destructor, before it destroys the GL context. Current on
-    // another thread, the GL context takes the names along when it is destroyed.
+    // another thread, the GL context takes the names along when it is destroyed. Lets go of the compute
+    // state first (released with the last context that uses it), while the GL context it shares with lives.
     void ReleaseGlObjects();
     void CopyName(const char* source);
+    // Takes the compute state of init.shareContext when it has one; otherwise brings up compute of its
+    // own on the GL context current now (this one). Without it the context still renders.
+    void InitCompute(const ContextInitData& init);
     // Sets up the own GL objects of a context just made to share with this one, on its own GL context,
-    // and leaves the calling thread with the current context it had. Deletes `shared` and answers null
-    // when it cannot be made current.
-    static Context* FinishSharedContext(GlContext* shared);
+    // gives it this one's compute state, and leaves the calling thread with the current context it had.
+    // Deletes `shared` and answers null when it cannot be made current.
+    Context* FinishSharedContext(GlContext* shared);
 
 private:
     // Sends the sampler parameters changed on the textures bound on the units; before every draw.
     void ApplyTextureParameters();
+    // Whether GL and OpenCL synchronise by finishing rather than flushing, decided (and reported) at the
+    // first asking on a context with compute state; true without one.
+    bool IsExplicitInteropSync();
 
     // The element-binding slot of vertex array 0, which GL binds after an unbind or the deletion of the
     // bound VAO: GL's default VAO (the ownVao slot) in a context without an ownVao.
@@ -201,6 +215,9 @@ private:
     // Live vertex arrays this context made, wherever they are released: a vertex buffer released
     // through this context is taken out of them first, so that no later bind reaches freed memory.
     std::vector<GlVertexArray*> vertexArrays;
+    std::shared_ptr<ClState> clState;
+    bool explicitInteropSync = true;
+    bool interopSyncPending = true;
 };
 
 }  // namespace vindra

@@ -10,7 +10,10 @@
 
 namespace vindra {
 
-GlIndexBuffer::GlIndexBuffer() { target = GL_ELEMENT_ARRAY_BUFFER; }
+GlIndexBuffer::GlIndexBuffer() {
+    target = GL_ELEMENT_ARRAY_BUFFER;
+    Register(static_cast<IndexBuffer*>(this));
+}
 
 ResultCode GlIndexBuffer::SetIndexType(IndexType type) {
     // Checked here so that the type is always valid when a bind translates it.

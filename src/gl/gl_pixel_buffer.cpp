@@ -6,7 +6,10 @@
 
 namespace vindra {
 
-GlPixelBuffer::GlPixelBuffer() { target = GL_PIXEL_PACK_BUFFER; }
+GlPixelBuffer::GlPixelBuffer() {
+    target = GL_PIXEL_PACK_BUFFER;
+    Register(static_cast<PixelBuffer*>(this));
+}
 
 ResultCode GlPixelBuffer::BufferData(uint64_t newSize, const void* data, BufferUsage newUsage) {
     // Checked before the target changes, so that a refused call leaves the buffer as it was.

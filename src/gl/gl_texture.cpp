@@ -6,6 +6,7 @@
 #include <mutex>
 #include <unordered_set>
 
+#include "cl/cl_gl_objects.h"
 #include "core/check_gl_error.h"
 #include "core/log_message.h"
 #include "gl/enum_argument.h"
@@ -18,8 +19,12 @@ namespace {
 
 constexpr GLenum kWrapModes[] = {GL_CLAMP_TO_EDGE, GL_MIRROR_CLAMP_TO_EDGE, GL_REPEAT, GL_MIRRORED_REPEAT,
                                  GL_CLAMP_TO_BORDER};
-constexpr GLenum kFilters[] = {GL_NEAREST, GL_LINEAR, GL_NEAREST_MIPMAP_NEAREST, GL_LINEAR_MIPMAP_NEAREST,
-                               GL_NEAREST_MIPMAP_LINEAR, GL_LINEAR_MIPMAP_LINEAR};
+constexpr GLenum kFilters[] = {GL_NEAREST,
+                               GL_LINEAR,
+                               GL_NEAREST_MIPMAP_NEAREST,
+                               GL_LINEAR_MIPMAP_NEAREST,
+                               GL_NEAREST_MIPMAP_LINEAR,
+                               GL_LINEAR_MIPMAP_LINEAR};
 constexpr GLenum kWrapParameters[] = {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R};
 constexpr GLenum kFilterParameters[] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER};
 constexpr uint32_t kWrapBits[] = {0x01, 0x02, 0x04};
@@ -77,6 +82,7 @@ GlTexture::~GlTexture() {
     std::sort(contexts.begin(), contexts.end());
     contexts.erase(std::unique(contexts.begin(), contexts.end()), contexts.end());
     for (GlContext* context : contexts) context->ForgetTexture(this);
+    ReleaseComputeMemory(computeHandle);
     if (name != 0 && (desc.flags & TextureFlagExternal) == 0) glDeleteTextures(1, &name);
 }
 
@@ -134,6 +140,7 @@ ResultCode GlTexture::Init(const TextureDesc& newDesc) {
     const PixelFormatRow* row = FindPixelFormat(desc.format, kOperation);
     if (row == nullptr) return ResultCode::InvalidEnum;
     target = newTarget;
+    ReleaseComputeMemory(computeHandle);  // made for the storage that goes now
     bindingQuery = target == GL_TEXTURE_3D          ? GL_TEXTURE_BINDING_3D
                    : target == GL_TEXTURE_2D        ? GL_TEXTURE_BINDING_2D
                    : target == GL_TEXTURE_RECTANGLE ? GL_TEXTURE_BINDING_RECTANGLE
@@ -167,6 +174,7 @@ ResultCode GlTexture::Init(const TextureDesc& newDesc) {
     glTexParameteri(target, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(target, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glBindTexture(target, 0);
+    if (row->computeImageAtInit) GetHandle(2);  // kernels use it as is: failures are reported, not answered
     return CheckGlError(kOperation);
 }
 
@@ -241,12 +249,16 @@ ResultCode GlTexture::SetBorderColor(const float rgba[4]) {
     return ResultCode::Success;
 }
 
-// Kind 2, the OpenCL image, exists only once the compute layer makes it; without compute state it is 0.
 uint64_t GlTexture::GetHandle(uint32_t kind) {
     if (kind == 0) return name;
     if (kind == 1) return target;
-    return 0;
+    if (kind != 2) return 0;
+    if (computeHandle == nullptr) computeHandle = MakeComputeImage(target, name);
+    return reinterpret_cast<uintptr_t>(computeHandle);
 }
+
+ResultCode GlTexture::AcquireForCompute() { return EnqueueGlAcquire(computeHandle, true); }
+ResultCode GlTexture::ReleaseFromCompute() { return EnqueueGlAcquire(computeHandle, false); }
 
 void GlTexture::SendPendingParameters() {
     for (int axis = 0; axis < 3; ++axis)

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "vindra/compute.h"
 #include "vindra/resources.h"
 
 namespace vindra {
@@ -42,10 +43,8 @@ public:
     ResultCode SetMagFilter(TextureFilter filter) override { return SetFilter(filter, 1); }
     uint64_t GetHandle(uint32_t kind) override;
     ResultCode GenerateMipmap() override;
-    // There is no OpenCL image of a texture until the compute layer makes one: both answer
-    // InvalidOperation, as for a context without compute state.
-    ResultCode AcquireForCompute() override { return ResultCode::InvalidOperation; }
-    ResultCode ReleaseFromCompute() override { return ResultCode::InvalidOperation; }
+    ResultCode AcquireForCompute() override;
+    ResultCode ReleaseFromCompute() override;
 
     const TextureDesc& Desc() const { return desc; }
     uint32_t GetName() const { return name; }
@@ -74,6 +73,9 @@ private:
     uint32_t filter[2] = {0x2601, 0x2601};  // minification, magnification: GL_LINEAR
     bool swizzled = false;
     std::vector<GlContext*> boundOn;  // one entry per unit binding
+    // The OpenCL image of level 0, made on the current context's compute state (GetHandle kind 2, or at
+    // Init for the formats OpenCL images take directly), and released by every Init.
+    ComputeMemory computeHandle = nullptr;
 };
 
 }  // namespace vindra

@@ -37,7 +37,10 @@ ResultCode CheckLayout(const VertexLayout& layout, bool checkTypes, const char* 
 
 }  // namespace
 
-GlVertexBuffer::GlVertexBuffer() { target = GL_ARRAY_BUFFER; }
+GlVertexBuffer::GlVertexBuffer() {
+    target = GL_ARRAY_BUFFER;
+    Register(static_cast<VertexBuffer*>(this));
+}
 
 ResultCode GlVertexBuffer::SetVertexLayout(const VertexLayout* source) {
     if (source == nullptr) {

@@ -1,6 +1,9 @@
 // GlxContext: configuration choice, context creation and destruction, shared contexts, video memory.
 #include "glx/glx_context.h"
 
+#include <algorithm>
+
+#include "cl/cl_api.h"
 #include "core/glew_bootstrap.h"
 #include "core/log_message.h"
 #include "core/pixel_format_request.h"
@@ -86,6 +89,7 @@ bool GlxContext::Init(ContextInitData& init) {
     }
 
     SetUpGlObjects();
+    InitCompute(init);
     return true;
 }
 
@@ -217,6 +221,12 @@ uint32_t GlxContext::QueryDriverVideoMemoryMiB() {
     if (GLXEW_MESA_query_renderer && glXQueryCurrentRendererIntegerMESA(GLX_RENDERER_VIDEO_MEMORY_MESA, &megabytes))
         return megabytes;
     return 0;
+}
+
+void GlxContext::GetClSharingProperties(intptr_t (&properties)[4]) const {
+    const intptr_t list[4] = {CL_GL_CONTEXT_KHR, reinterpret_cast<intptr_t>(glXGetCurrentContext()), CL_GLX_DISPLAY_KHR,
+                              reinterpret_cast<intptr_t>(glXGetCurrentDisplay())};
+    std::copy(list, list + 4, properties);
 }
 
 }  // namespace vindra

@@ -39,6 +39,7 @@ protected:
     uint32_t PresentBackBuffer() override;
     void ReportClientSwapFailure() override;
     uint32_t QueryDriverVideoMemoryMiB() override;
+    void GetClSharingProperties(intptr_t (&properties)[4]) const override;
 
 private:
     bool ChooseConfig(const ContextInitData& init, int screen, VisualID windowVisual);

@@ -1,8 +1,10 @@
 // WglContext: pixel-format choice, context creation and destruction, shared contexts, video memory.
 #include "wgl/wgl_context.h"
 
+#include <algorithm>
 #include <vector>
 
+#include "cl/cl_api.h"
 #include "core/glew_bootstrap.h"
 #include "core/log_message.h"
 #include "core/pixel_format_request.h"
@@ -85,6 +87,7 @@ bool WglContext::Init(ContextInitData& init) {
     }
 
     SetUpGlObjects();
+    InitCompute(init);
     return true;
 }
 
@@ -161,6 +164,12 @@ uint32_t WglContext::QueryDriverVideoMemoryMiB() {
     UINT gpu = wglGetContextGPUIDAMD(wglGetCurrentContext());
     if (gpu != 0 && wglGetGPUInfoAMD(gpu, WGL_GPU_RAM_AMD, GL_UNSIGNED_INT, 4, &megabytes) == 1) return megabytes;
     return 0;
+}
+
+void WglContext::GetClSharingProperties(intptr_t (&properties)[4]) const {
+    const intptr_t list[4] = {CL_GL_CONTEXT_KHR, reinterpret_cast<intptr_t>(wglGetCurrentContext()), CL_WGL_HDC_KHR,
+                              reinterpret_cast<intptr_t>(wglGetCurrentDC())};
+    std::copy(list, list + 4, properties);
 }
 
 }  // namespace vindra

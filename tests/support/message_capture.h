@@ -39,11 +39,14 @@ public:
         return std::exchange(messages, {});
     }
     void Clear() { Take(); }
+    // Keep what contexts report as they bring OpenCL up, or find no runtime or device (dropped by default).
+    bool keepComputeSetUp = false;
 
 private:
     static void Sink(int level, const char* text, void* user);
     std::mutex mutex;
     std::vector<Message> messages;
+    bool droppingLines = false;  // the continuation lines of a dropped message
 };
 
 // The one error `text`, or no message at all when it is empty.
