@@ -25,10 +25,10 @@
 #include <stdint.h>
 
 #if defined(_WIN32) && !defined(_MSC_VER)
-// GCC, or Clang targeting mingw: Microsoft's layout spelled out.
+/// GCC, or Clang targeting mingw: Microsoft's layout spelled out.
 #define VINDRA_MSVC_VTABLE_FOR_GCC 1
-// In the destructor's slot: the entry a Microsoft-built host calls for `delete p` (flags 1) or for
-// destruction without freeing (flags 0). Not for hosts to call by name.
+/// In the destructor's slot: the entry a Microsoft-built host calls for `delete p` (flags 1) or for
+/// destruction without freeing (flags 0). Not for hosts to call by name.
 #define VINDRA_DESTRUCTOR_SLOT(Interface)                    \
     virtual void* VindraDeletingDestructor(unsigned flags) { \
         if ((flags & 1u) != 0)                               \
@@ -37,11 +37,11 @@
             this->~Interface();                              \
         return this;                                         \
     }
-// After the last operation: GCC's two destructor entries.
+/// After the last operation: GCC's two destructor entries.
 #define VINDRA_DESTRUCTOR_TAIL(Interface) virtual ~Interface() = default;
 #else
-// Microsoft's compiler, clang-cl or clang targeting msvc, and every non-Windows compiler: the
-// compiler's own layout is the one hosts expect.
+/// Microsoft's compiler, clang-cl or clang targeting msvc, and every non-Windows compiler: the
+/// compiler's own layout is the one hosts expect.
 #define VINDRA_MSVC_VTABLE_FOR_GCC 0
 #define VINDRA_DESTRUCTOR_SLOT(Interface) virtual ~Interface() = default;
 #define VINDRA_DESTRUCTOR_TAIL(Interface)
@@ -60,8 +60,8 @@
 #define VINDRA_API __attribute__((visibility("default")))
 #endif
 
-// Checks, after an interface's definition, what the rules above let a compiler check: no data beside
-// the vtable pointer (a data member would also move with the vtable layout).
+/// Checks, after an interface's definition, what the rules above let a compiler check: no data beside
+/// the vtable pointer (a data member would also move with the vtable layout).
 #define VINDRA_INTERFACE(Interface) \
     static_assert(sizeof(Interface) == sizeof(void*), #Interface ": an interface holds no data")
 

@@ -31,51 +31,51 @@ using NativeWindow = HWND__*;
 using NativeWindow = unsigned long;
 #endif
 
-// Status of most operations. The values 2 to 5 mirror the GL errors of the same names.
+/// Status of most operations. The values 2 to 5 mirror the GL errors of the same names.
 enum class ResultCode : uint32_t {
     Success = 0,
-    Failed = 1,            // a platform call failed, or a GL error outside the four below
-    InvalidEnum = 2,       // an enumerated argument outside its table
-    InvalidValue = 3,      // a null or out-of-range argument, unknown query, buffer too small
-    InvalidOperation = 4,  // the object has no GL/CL object yet, or there is no CL state
+    Failed = 1,            ///< a platform call failed, or a GL error outside the four below
+    InvalidEnum = 2,       ///< an enumerated argument outside its table
+    InvalidValue = 3,      ///< a null or out-of-range argument, unknown query, buffer too small
+    InvalidOperation = 4,  ///< the object has no GL/CL object yet, or there is no CL state
     OutOfMemory = 5,
-    NotSupported = 6,  // a value type or operation the implementation does not offer
-    NotReady = 7,      // a fence that has not signalled yet
+    NotSupported = 6,  ///< a value type or operation the implementation does not offer
+    NotReady = 7,      ///< a fence that has not signalled yet
 };
 
-// Level of a message handed to the host's message library.
+/// Level of a message handed to the host's message library.
 enum class MessageLevel : int32_t {
-    Continuation = 0,  // belongs to the message just before (driver logs, tables)
+    Continuation = 0,  ///< belongs to the message just before (driver logs, tables)
     Debug = 1,
     Info = 2,
     Warning = 3,
     Error = 4,
 };
 
-// Vendor of the GL implementation, taken from the start of GL_VENDOR.
+/// Vendor of the GL implementation, taken from the start of GL_VENDOR.
 enum class GpuVendor : uint32_t { Other = 0, Nvidia = 1, Amd = 2, Apple = 3, Intel = 4 };
 
-// Queries of Context::GetInfo.
+/// Queries of Context::GetInfo.
 enum class ContextInfo : uint32_t {
-    MaxTextureSize = 0,         // i32
-    MaxTextureImageUnits = 1,   // i32
-    ColorBits = 2,              // four i32: red, green, blue, alpha
-    Samples = 3,                // i32
-    MaxSamples = 4,             // i32
-    Renderer = 5,               // NUL-terminated string
-    Version = 6,                // "OpenGL <version>", NUL-terminated
-    ComputeVersion = 7,         // OpenCL device version, or "OpenCL: Unknown"
-    ComputeQueue = 8,           // cl_command_queue (8 bytes)
-    ComputeContext = 9,         // cl_context (8 bytes)
-    ComputePlatform = 10,       // cl_platform_id (8 bytes)
-    ComputeDevice = 11,         // cl_device_id (8 bytes)
-    ComputeLocalMemSize = 12,   // u64
-    ComputeUnits = 13,          // i32
-    ComputeDeviceName = 14,     // string
-    TessellationSupport = 15,   // one byte, 1 or 0
-    TotalVideoMemory = 16,      // u64 bytes
-    AvailableVideoMemory = 17,  // u64 bytes
-    Extension = 18,             // data: NUL-terminated GL extension name; Success when supported
+    MaxTextureSize = 0,         ///< i32
+    MaxTextureImageUnits = 1,   ///< i32
+    ColorBits = 2,              ///< four i32: red, green, blue, alpha
+    Samples = 3,                ///< i32
+    MaxSamples = 4,             ///< i32
+    Renderer = 5,               ///< NUL-terminated string
+    Version = 6,                ///< "OpenGL <version>", NUL-terminated
+    ComputeVersion = 7,         ///< OpenCL device version, or "OpenCL: Unknown"
+    ComputeQueue = 8,           ///< cl_command_queue (8 bytes)
+    ComputeContext = 9,         ///< cl_context (8 bytes)
+    ComputePlatform = 10,       ///< cl_platform_id (8 bytes)
+    ComputeDevice = 11,         ///< cl_device_id (8 bytes)
+    ComputeLocalMemSize = 12,   ///< u64
+    ComputeUnits = 13,          ///< i32
+    ComputeDeviceName = 14,     ///< string
+    TessellationSupport = 15,   ///< one byte, 1 or 0
+    TotalVideoMemory = 16,      ///< u64 bytes
+    AvailableVideoMemory = 17,  ///< u64 bytes
+    Extension = 18,             ///< data: NUL-terminated GL extension name; Success when supported
 };
 
 enum class CompareFunc : int32_t {
@@ -128,7 +128,7 @@ enum class FillMode : int32_t { Fill = 0, Line = 1 };
 
 enum class PatchParameter : int32_t { PatchVertices = 0 };
 
-// Bits of Context::Clear's clearFlags; other bits are ignored.
+/// Bits of Context::Clear's clearFlags; other bits are ignored.
 enum ClearFlags : uint32_t {
     ClearColorBuffer = 1,
     ClearDepthBuffer = 2,
