@@ -2,8 +2,6 @@
 // block bindings and the context's program binding, read back with raw GL.
 #include "gl_test.h"
 
-#include <cstring>
-
 #include "gl/gl_shader_library.h"
 #include "gl/gl_shader_program.h"
 
@@ -39,8 +37,7 @@ class ShaderTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        created.clear();
-        createProgramFails = false;
+        created.clear(), createProgramFails = false;
         realCreateShader = std::exchange(
             __glewCreateShader, [](GLenum type) -> GLuint { return created.emplace_back(realCreateShader(type)); });
         realCreateProgram =
@@ -49,8 +46,7 @@ protected:
     void TearDown() override {
         for (ShaderProgram*& program : programs) context->ReleaseShaderProgram(&program);
         for (ShaderLibrary*& library : libraries) context->ReleaseShaderLibrary(&library);
-        __glewCreateShader = realCreateShader;
-        __glewCreateProgram = realCreateProgram;
+        __glewCreateShader = realCreateShader, __glewCreateProgram = realCreateProgram;
         GlTest::TearDown();
     }
     GlShaderLibrary* Library() {
@@ -73,13 +69,11 @@ protected:
 };
 
 // A recompile replaces the library's shader. The link consumes the owned shaders, whatever its status,
-// and leaves borrowed libraries to their host.
-TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
+// and leaves borrowed libraries to their host. Each failure is an error, followed at debug level by the
+// driver's log, whatever its text.
+TEST_F(ShaderTest, LinksConsumeOwnedShadersOnlyAndFailuresReportTheDriversLog) {
     GlShaderLibrary* fragment = Library();
-    // Split strings with explicit lengths reach glShaderSource as given.
-    const char* parts[] = {"#version 450 core\nvoid main() { gl_Position = vec4(0.0); }XXXX", "\n"};
-    const int32_t lengths[] = {58, -1};
-    ASSERT_EQ(fragment->Compile(ShaderStage::Vertex, 2, parts, lengths), ResultCode::Success);
+    ASSERT_EQ(fragment->Compile(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     GLuint first = fragment->GetShader();
     ASSERT_EQ(fragment->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
     EXPECT_FALSE(glIsShader(first));
@@ -101,8 +95,23 @@ TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
     EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
     EXPECT_TRUE(glIsProgram(name));
     ExpectMessages({});
+    // A failed compile keeps no shader; a failed link consumes the others too.
+    EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
+    EXPECT_FALSE(glIsShader(created.back()));
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
+    EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
+    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
+    std::vector<Message> said = capture.Take();
+    for (Message& message : said)
+        message.text = message.level == kContinuation && !message.text.empty() ? "log" : message.text;
+    // clang-format off
+    EXPECT_EQ(said, (std::vector<Message>{{kError, "GL: Failed to compile shader"}, {kDebug, "GL: Shader compilation info:"}, {kContinuation, "log"},
+                                          {kError, "GL: Failed to link shader program"}, {kDebug, "GL: Shader program link info:"}, {kContinuation, "log"}}));
+    // clang-format on
     // A relink replaces the program; a failed attach keeps the pending shaders for a retry, and the
     // release deletes them.
+    name = program->GetProgram();
     ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     ASSERT_EQ(program->AttachShaderLibrary(Library()), ResultCode::Success);  // never compiled: shader 0
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -112,24 +121,6 @@ TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
     EXPECT_FALSE(glIsProgram(name));
     EXPECT_EQ(context->ReleaseShaderProgram(&programs.back()), 0u);
     EXPECT_FALSE(glIsShader(created.back()));
-}
-
-// Each failure is an error, followed at debug level by the driver's log, whatever its text.
-TEST_F(ShaderTest, CompileAndLinkFailuresReportTheDriversLog) {
-    GlShaderProgram* program = Program();
-    EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
-    EXPECT_FALSE(glIsShader(created.back()));  // not kept by the program
-    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
-    ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
-    EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
-    std::vector<Message> said = capture.Take();
-    for (Message& message : said)
-        message.text = message.level == kContinuation && !message.text.empty() ? "log" : message.text;
-    // clang-format off
-    EXPECT_EQ(said, (std::vector<Message>{{kError, "GL: Failed to compile shader"}, {kDebug, "GL: Shader compilation info:"}, {kContinuation, "log"},
-                                          {kError, "GL: Failed to link shader program"}, {kDebug, "GL: Shader program link info:"}, {kContinuation, "log"}}));
-    // clang-format on
-    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // a failed link consumed the shaders too
 }
 
 // Each row uploads one declared shape from exactly `size` bytes on the heap (a read past them is an
@@ -170,7 +161,6 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         GlShaderProgram* program = Linked();
         int index = program->AddUniformVariable(0, name, type, components, count);
         ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
-        // Exactly `size` bytes on the heap: a read past them is an ASan report.
         std::vector<uint8_t> data(size);
         const bool isInt = type == UniformType::Int || type == UniformType::IntAlias;
         std::memcpy(data.data(), isInt ? static_cast<void*>(ints) : floats, size);
@@ -181,28 +171,47 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         std::vector<float> got(expected.size());
         glGetUniformfv(previous, glGetUniformLocation(previous, element), got.data());
         EXPECT_EQ(got, expected);
-        ExpectMessages(uint32_t(type) < 6 ? std::vector<Message>{}
-                                          : std::vector<Message>{{kWarning,
-                                                                  "GlShaderProgram::SetUniformValue: uniform "
-                                                                  "0 has type 9, which uploads nothing"}});
+        const bool known = uint32_t(type) < 6;
+        ExpectMessages(known ? std::vector<Message>{}
+                             : std::vector<Message>{{kWarning,
+                                                     "GlShaderProgram::SetUniformValue: uniform 0 has type 9, "
+                                                     "which uploads nothing"}});
     }
     glUseProgram(0);
 }
 
-// Refusals, in order on one program: the answer (a ResultCode, or AddUniformVariable's -1) and the one
-// message, if any. The last rows run after a relink whose glCreateProgram fails left no GL program.
-TEST_F(ShaderTest, RefusalsAnswerAndReport) {
+// The context's program binding follows BindShaderProgram; a program never linked is recorded and makes no
+// program current, which GL accepts. Then refusals, in order on one program: the answer (a ResultCode, or
+// AddUniformVariable's -1) and the one message, if any. The last rows run after a relink whose
+// glCreateProgram fails left no GL program.
+TEST_F(ShaderTest, BindAndRefusalsAnswerAndReport) {
     GlShaderProgram* program = Linked();
+    GlShaderProgram* unlinked = Program();
+    // clang-format off
+    const std::tuple<ShaderProgram*, GLint, ShaderProgram*, std::vector<Message>> binds[] = {
+        {program, GLint(program->GetProgram()), program, {}},
+        {unlinked, 0, unlinked, {{kWarning, "GlShaderProgram::Bind: Program not linked; no program is current"}}},
+        {program, GLint(program->GetProgram()), program, {}},
+        {nullptr, 0, nullptr, {}},
+    };
+    // clang-format on
+    for (const auto& [bound, current, recorded, messages] : binds) {
+        EXPECT_EQ(context->BindShaderProgram(bound), ResultCode::Success);
+        EXPECT_EQ(std::pair(Get(GL_CURRENT_PROGRAM), context->GetBoundShaderProgram()), std::pair(current, recorded));
+        ExpectMessages(messages);
+    }
+    // Releasing the bound program clears the record rather than leave it dangling.
+    ASSERT_EQ(context->BindShaderProgram(unlinked), ResultCode::Success);
+    EXPECT_EQ(context->ReleaseShaderProgram(&programs.back()), 0u);
+    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
+    capture.Clear();
+
     const int f1 = program->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
     const int inactive = program->AddUniformVariable(0, "notActive", UniformType::Float, 1, 1);
     const int fiveFloats = program->AddUniformVariable(0, "f2", UniformType::Float, 5, 1);
     const int noInts = program->AddUniformVariable(0, "i2", UniformType::Int, 0, 1);
     ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
     const float value[4] = {};
-    glEnable(0xFFFF);                    // a call that reached GL would answer with this pending error
-    for (int index : {inactive, -1, 4})  // 4: just past the table
-        EXPECT_EQ(program->SetUniformValue(index, value, sizeof value), ResultCode::Success) << index;
-    EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
     // A block binding reaches the program's block.
     EXPECT_EQ(program->SetUniformBlockBinding("Lights", 3), ResultCode::Success);
     GLint binding = -1;
@@ -214,27 +223,29 @@ TEST_F(ShaderTest, RefusalsAnswerAndReport) {
     const ResultCode bad = ResultCode::InvalidValue, noIndex = ResultCode(-1);  // AddUniformVariable's -1
     const std::string upload = "GlShaderProgram::SetUniformValue: ",
                       block = "GlShaderProgram::SetUniformBlockBinding: ";
-    createProgramFails = true;  // for the relink row
+    glEnable(0xFFFF);  // the rows up to "no GL error taken" must leave this error pending
     // clang-format off
     ExpectRefusals({
+        {"inactive uniform", [&] { return program->SetUniformValue(inactive, value, sizeof value); }, ResultCode::Success, ""},
+        {"index -1", [&] { return program->SetUniformValue(-1, value, sizeof value); }, ResultCode::Success, ""},
+        {"index past the table", [&] { return program->SetUniformValue(4, value, sizeof value); }, ResultCode::Success, ""},
         {"unknown stage", [&] { return library->Compile(ShaderStage(5), 1, &kVertex, nullptr); }, bad, ""},
         {"null string", [&] { return library->Compile(ShaderStage::Vertex, 2, withNull, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
         {"null strings", [&] { return library->Compile(ShaderStage::Vertex, 1, nullptr, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
-        // GL rejects the count without reading the strings.
-        {"count read as negative", [&] { return library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
         {"null library", [&] { return program->AttachShaderLibrary(nullptr); }, bad, ""},
-        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, noIndex,
-         "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
-        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, noIndex,
-         "GlShaderProgram::AddUniformVariable: null name"},
+        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
+        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: null name"},
         // A vector component count that has no GL call is told by the result alone.
         {"five floats", [&] { return program->SetUniformValue(fiveFloats, value, sizeof value); }, bad, ""},
         {"no ints", [&] { return program->SetUniformValue(noInts, value, sizeof value); }, bad, ""},
         {"null data", [&] { return program->SetUniformValue(f1, nullptr, 4); }, bad, upload + "null data"},
         {"null block name", [&] { return program->SetUniformBlockBinding(nullptr, 1); }, bad, block + "null block name"},
+        {"no GL error taken", [] { return glGetError() == GL_INVALID_ENUM ? ResultCode::Success : ResultCode::Failed; }, ResultCode::Success, ""},
+        // GL rejects the count without reading the strings.
+        {"count read as negative", [&] { return library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
         {"unknown block", [&] { return program->SetUniformBlockBinding("NoSuchBlock", 1); }, bad, block + "GL_INVALID_VALUE"},
         {"release null address", [&] { return ResultCode(context->ReleaseShaderProgram(nullptr)); }, bad, "GlContext::ReleaseShaderProgram: null address"},
-        {"relink without a GL program", [&] { return program->Link(); }, bad, "glAttachShader: GL_INVALID_VALUE"},
+        {"relink without a GL program", [&] { createProgramFails = true; return program->Link(); }, bad, "glAttachShader: GL_INVALID_VALUE"},
         {"upload without a GL program", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ResultCode::InvalidOperation, upload + "GL_INVALID_OPERATION"},
         {"block binding without a GL program", [&] { return program->SetUniformBlockBinding("Lights", 1); }, bad, block + "GL_INVALID_VALUE"},
         {"resolve without a GL program", [&] { return program->ResolveUniformVariables(); }, bad, "GlShaderProgram::ResolveUniformVariables: GL_INVALID_VALUE"},
@@ -243,27 +254,6 @@ TEST_F(ShaderTest, RefusalsAnswerAndReport) {
     });
     // clang-format on
     EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);  // refused uploads too switched back
-}
-
-TEST_F(ShaderTest, BindMakesTheProgramCurrentOrWarnsAndReleaseClearsTheRecord) {
-    GlShaderProgram* program = Linked();
-    EXPECT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), GLint(program->GetProgram()));
-    // A program never linked is recorded and makes no program current, which GL accepts.
-    GlShaderProgram* empty = Program();
-    EXPECT_EQ(context->BindShaderProgram(empty), ResultCode::Success);
-    EXPECT_EQ(context->GetBoundShaderProgram(), empty);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);
-    ExpectMessages({{kWarning, "GlShaderProgram::Bind: Program not linked; no program is current"}});
-    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(context->BindShaderProgram(nullptr), ResultCode::Success);
-    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);
-    // Releasing the bound program clears the record rather than leave it dangling.
-    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(context->ReleaseShaderProgram(&programs.front()), 0u);
-    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
-    ExpectMessages({});
 }
 
 }  // namespace

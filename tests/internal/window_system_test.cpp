@@ -37,13 +37,12 @@ int Attribute(const int* list, int name) {
 }
 
 // What one pixel-format attempt asks for: "16/16/16/16 float x8", "10/10/10/2", "none".
-std::string AttemptText(int red, int green, int blue, int alpha, bool floatingPoint, int samples) {
-    std::string colour =
-        std::to_string(red) + "/" + std::to_string(green) + "/" + std::to_string(blue) + "/" + std::to_string(alpha);
-    return (red == 0 ? "none" : colour) + (floatingPoint ? " float" : "") +
-           (samples != 0 ? " x" + std::to_string(samples) : "");
-}
 std::vector<std::string> attempts;  // what a recording chooser saw
+void Record(int red, int green, int blue, int alpha, bool floatingPoint, int samples) {
+    std::string colour = std::to_string(red) + "/" + std::to_string(green) + "/" + std::to_string(blue) + "/";
+    attempts.push_back((red == 0 ? "none" : colour + std::to_string(alpha)) + (floatingPoint ? " float" : "") +
+                       (samples != 0 ? " x" + std::to_string(samples) : ""));
+}
 
 // Tests end with a context of the host or none current, where GL errors are not the library's.
 struct WindowSystemTest : ContextTest {
@@ -54,44 +53,18 @@ struct WindowSystemTest : ContextTest {
 
 const std::string kApi = "WGL";
 using WglContextTest = WindowSystemTest;
-
 const void* NativeCurrentContext() { return wglGetCurrentContext(); }
-
 // Without WGL_ARB_pixel_format the layer takes its legacy path.
-void UseLegacyPath(bool legacy) {
-    static const GLboolean reported = __WGLEW_ARB_pixel_format;
-    __WGLEW_ARB_pixel_format = legacy ? GL_FALSE : reported;
-}
-
-// A window of the host's with a pixel format set, never shown: windows shown by tests that run side by side
-// would hide each other's pixels.
-struct HostWindow {
-    HostWindow() {
-        PIXELFORMATDESCRIPTOR descriptor{};
-        descriptor.nSize = sizeof descriptor;
-        descriptor.nVersion = 1;
-        descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        descriptor.cColorBits = 24;
-        SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
-    }
-    ~HostWindow() {
-        ReleaseDC(window, dc);
-        DestroyWindow(window);
-    }
-    HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    HDC dc = GetDC(window);
-};
-
+GLboolean& legacySlot = __WGLEW_ARB_pixel_format;
+const GLboolean kLegacy = GL_FALSE;
 PFNWGLCHOOSEPIXELFORMATARBPROC realChooser = nullptr, &chooserSlot = __wglewChoosePixelFormatARB;
-int offeredFormat = 0;
 
 // Records each attempt in WGL's tokens and lets only the plain one reach the driver, without the swap
 // method: Wine on Mesa has no exchange formats, and a driver that has them is stood in for.
 BOOL WINAPI RecordingChooser(HDC dc, const int* list, const FLOAT* floats, UINT max, int* formats, UINT* count) {
-    attempts.push_back(AttemptText(Attribute(list, WGL_RED_BITS_ARB), Attribute(list, WGL_GREEN_BITS_ARB),
-                                   Attribute(list, WGL_BLUE_BITS_ARB), Attribute(list, WGL_ALPHA_BITS_ARB),
-                                   Attribute(list, WGL_PIXEL_TYPE_ARB) == WGL_TYPE_RGBA_FLOAT_ARB,
-                                   Attribute(list, WGL_SAMPLES_ARB)));
+    Record(Attribute(list, WGL_RED_BITS_ARB), Attribute(list, WGL_GREEN_BITS_ARB), Attribute(list, WGL_BLUE_BITS_ARB),
+           Attribute(list, WGL_ALPHA_BITS_ARB), Attribute(list, WGL_PIXEL_TYPE_ARB) == WGL_TYPE_RGBA_FLOAT_ARB,
+           Attribute(list, WGL_SAMPLES_ARB));
     EXPECT_EQ(Attribute(list, WGL_SWAP_METHOD_ARB), WGL_SWAP_EXCHANGE_ARB);
     std::vector<int> withoutMethod;
     for (const int* entry = list; entry[0] != 0; entry += 2)
@@ -101,61 +74,62 @@ BOOL WINAPI RecordingChooser(HDC dc, const int* list, const FLOAT* floats, UINT 
     return Attribute(list, WGL_RED_BITS_ARB) == 0 && realChooser(dc, withoutMethod.data(), floats, max, formats, count);
 }
 
-BOOL WINAPI OfferFormat(HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) {
-    *formats = offeredFormat;
-    *count = 1;
-    return TRUE;
-}
+int offeredFormat = 0;
 
-// A window takes one pixel format for life: a context offered another one on a host's window goes on.
+// A window takes one pixel format for life: a context offered another one on a host's window goes on. The
+// host's window is never shown: windows shown by tests that run side by side would hide each other's pixels.
 TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
-    HostWindow host;
-    offeredFormat = GetPixelFormat(host.dc) == 1 ? 2 : 1;
-    Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(__wglewChoosePixelFormatARB, &OfferFormat);
-    init.window = host.window;
+    HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    HDC dc = GetDC(window);
+    PIXELFORMATDESCRIPTOR descriptor{sizeof descriptor, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
+                                     PFD_TYPE_RGBA, 24};
+    SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
+    offeredFormat = GetPixelFormat(dc) == 1 ? 2 : 1;
+    Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(
+        chooserSlot, [](HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) -> BOOL {
+            *formats = offeredFormat;
+            *count = 1;
+            return TRUE;
+        });
+    init.window = window;
     ContextPtr made = Create(init);
     ExpectMessages({{kWarning, "WGL: Failed to set pixel format"}});
     ASSERT_TRUE(made);
     EXPECT_EQ(wglGetCurrentContext(), static_cast<vindra::GlContext*>(made.get())->NativeHandle());
     Replaced<GLboolean> noSwapGroups(__WGLEW_NV_swap_group, GL_FALSE);
-    EXPECT_FALSE(made->JoinSwapGroup(1));
-    EXPECT_FALSE(made->BindSwapBarrier(1, 1));
+    EXPECT_FALSE(made->JoinSwapGroup(1) || made->BindSwapBarrier(1, 1));
+    made.reset();
+    ReleaseDC(window, dc);
+    DestroyWindow(window);
 }
 
 #else
 
 const std::string kApi = "GLX";
 using GlxContextTest = WindowSystemTest;
-
 const void* NativeCurrentContext() { return glXGetCurrentContext(); }
-
 // Without GLX 1.3's frame-buffer configurations the layer takes its legacy path.
-void UseLegacyPath(bool legacy) {
-    static const PFNGLXCHOOSEFBCONFIGPROC chooser = __glewXChooseFBConfig;
-    __glewXChooseFBConfig = legacy ? nullptr : chooser;
-}
-
+PFNGLXCHOOSEFBCONFIGPROC& legacySlot = __glewXChooseFBConfig;
+const PFNGLXCHOOSEFBCONFIGPROC kLegacy = nullptr;
 PFNGLXCHOOSEFBCONFIGPROC realChooser = nullptr, &chooserSlot = __glewXChooseFBConfig;
 
 // Records each attempt in GLX's tokens and lets only the plain one reach the driver. An attempt the
 // layer repeats without the swap method (the driver has none of the method asked for) counts once.
 GLXFBConfig* RecordingChooser(Display* display, int screen, const int* list, int* count) {
     if (!GLXEW_OML_swap_method || Attribute(list, GLX_SWAP_METHOD_OML) != 0)
-        attempts.push_back(AttemptText(Attribute(list, GLX_RED_SIZE), Attribute(list, GLX_GREEN_SIZE),
-                                       Attribute(list, GLX_BLUE_SIZE), Attribute(list, GLX_ALPHA_SIZE),
-                                       Attribute(list, GLX_RENDER_TYPE) == GLX_RGBA_FLOAT_BIT_ARB,
-                                       Attribute(list, GLX_SAMPLE_BUFFERS) == 1 ? Attribute(list, GLX_SAMPLES) : 0));
+        Record(Attribute(list, GLX_RED_SIZE), Attribute(list, GLX_GREEN_SIZE), Attribute(list, GLX_BLUE_SIZE),
+               Attribute(list, GLX_ALPHA_SIZE), Attribute(list, GLX_RENDER_TYPE) == GLX_RGBA_FLOAT_BIT_ARB,
+               Attribute(list, GLX_SAMPLE_BUFFERS) == 1 ? Attribute(list, GLX_SAMPLES) : 0);
     *count = 0;
     return Attribute(list, GLX_RED_SIZE) == 0 ? realChooser(display, screen, list, count) : nullptr;
 }
-
-Bool RefuseBinding(Display*, GLXDrawable, GLXDrawable, GLXContext) { return False; }
 
 TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
     ContextPtr other = Create(DefaultInit());
     ASSERT_TRUE(other);
     {
-        Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(__glewXMakeContextCurrent, &RefuseBinding);
+        Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(
+            __glewXMakeContextCurrent, [](Display*, GLXDrawable, GLXDrawable, GLXContext) -> Bool { return False; });
         EXPECT_EQ(context->MakeCurrent(), 1u);
         EXPECT_EQ(context->ClearCurrent(), 1u);
     }
@@ -247,9 +221,8 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
         request.type = type, request.coreProfile = core, request.majorVersion = major, request.minorVersion = minor;
         request.window = vindra::NativeWindow(window), request.shareContext = share ? context.get() : nullptr;
         request.multisample = request.floatColor = request.deepColor = legacy;
-        UseLegacyPath(legacy);
+        Replaced<std::remove_reference_t<decltype(legacySlot)>> path(legacySlot, legacy ? kLegacy : legacySlot);
         ContextPtr made = Create(request);
-        UseLegacyPath(false);
         std::vector<Message> messages = capture.Take();
         std::vector<std::string> lines = FirstLines(messages);
         EXPECT_EQ(lines.size(), failure ? 1u : 0u);
@@ -331,18 +304,18 @@ TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
 
 // A presents as its own client, or with B whose client is A again: each returns, and each window is
 // presented once, as the failures show once the windows are gone.
-// Whether A's client is A (else B, whose client is A); failed swaps and failed clients of A->SwapBuffers(true)
-// once B's window is gone, then once both are.
-const std::tuple<const char*, bool, std::vector<int>, std::vector<int>> kSwapCases[] = {
-    {"SelfClient", true, {0, 0}, {1, 0}}, {"CycleThroughB", false, {1, 1}, {2, 1}}};
+// Whether A's client is A (else B, whose client is A); what A->SwapBuffers(true) reports once B's window is
+// gone, then once both are.
+const std::string kSwap = "Failed to swap buffers", kClient = "Failed to swap client buffers";
+using Lines = std::vector<std::string>;
+const std::tuple<const char*, bool, Lines, Lines> kSwapCases[] = {
+    {"SelfClient", true, {}, {kSwap}}, {"CycleThroughB", false, {kSwap, kClient}, {kSwap, kClient, kSwap}}};
 
-std::vector<int> SwapFailures(const std::vector<Message>& messages) {
-    std::vector<int> counts(2);
-    for (const std::string& line : FirstLines(messages)) {
-        counts[0] += line.rfind(kPrefix + "Failed to swap buffers: ", 0) == 0;
-        counts[1] += line.rfind(kPrefix + "Failed to swap client buffers: ", 0) == 0;
-    }
-    return counts;
+// The first lines after "<API>: " and before the failed call's own text.
+Lines Failures(const std::vector<Message>& messages) {
+    Lines lines = FirstLines(messages);
+    for (std::string& line : lines) line = line.substr(kPrefix.size(), line.find(':', kPrefix.size()) - kPrefix.size());
+    return lines;
 }
 
 TEST_F(WindowSystemTest, SwapBuffersPresentsEachContextOfTheClientChainOnce) {
@@ -367,13 +340,13 @@ TEST_F(WindowSystemTest, SwapBuffersPresentsEachContextOfTheClientChainOnce) {
         EXPECT_EQ(bWindow.PresentedPixel(5, 5, 0x0000fful) == 0x0000fful, !selfClient);
         bWindow.Destroy();
         EXPECT_EQ(a->SwapBuffers(false), 0u);  // never touches the client
-        EXPECT_EQ(SwapFailures(capture.Take()), std::vector<int>(2));
+        EXPECT_EQ(Failures(capture.Take()), Lines());
         EXPECT_EQ(a->SwapBuffers(true), 0u);  // a client's failure is reported only
-        EXPECT_EQ(SwapFailures(capture.Take()), bGone);
+        EXPECT_EQ(Failures(capture.Take()), bGone);
         context->MakeCurrent();  // no window of a current context goes
         aWindow.Destroy();
         EXPECT_EQ(a->SwapBuffers(true), 1u);
-        EXPECT_EQ(SwapFailures(capture.Take()), bothGone);
+        EXPECT_EQ(Failures(capture.Take()), bothGone);
     }
 }
 

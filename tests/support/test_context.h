@@ -1,6 +1,5 @@
 // Contexts and windows for tests, made the way a host makes them.
-#ifndef VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
-#define VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
+#pragma once
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -53,5 +52,3 @@ private:
 };
 
 }  // namespace vindra_test
-
-#endif
