@@ -71,9 +71,9 @@ inline void ExpectMessages(MessageCapture& capture, const std::vector<Message>& 
     if (taken != expected)
         ADD_FAILURE_AT(file, line) << "messages:\n" << Describe(taken) << "expected:\n" << Describe(expected);
 }
-// The one error `text`, or no message at all when it is empty.
-inline std::vector<Message> ErrorOrNone(const std::string& text) {
-    return text.empty() ? std::vector<Message>{} : std::vector<Message>{{kError, text}};
+// The one message `text` at `level`, or no message at all when it is empty.
+inline std::vector<Message> OneOrNone(const std::string& text, int level = kError) {
+    return text.empty() ? std::vector<Message>{} : std::vector<Message>{{level, text}};
 }
 
 // One integer of GL state (a binding, a limit, an enumeration); -1 when GL wrote none.
@@ -95,12 +95,14 @@ inline std::vector<float> GetValues(const std::vector<GLenum>& pnames) {
     return values;
 }
 
-// One row of a refusal table: the call, its result and the one error it reports ("": none).
+// One row of a refusal table: the call, its result and the one message it reports ("": none), an error
+// unless `level` says otherwise.
 struct Refusal {
     const char* name;
     std::function<vindra::ResultCode()> call;
     vindra::ResultCode result;
     std::string message;
+    int level = kError;
 };
 
 // A context made from `init` (by default as most hosts make it: headless, GL version left to the
@@ -126,7 +128,7 @@ protected:
         for (const Refusal& row : rows) {
             SCOPED_TRACE(row.name);
             EXPECT_EQ(row.call(), row.result);
-            ExpectMessages(ErrorOrNone(row.message));
+            ExpectMessages(OneOrNone(row.message, row.level));
         }
     }
 
