@@ -17,6 +17,7 @@ namespace {
 using namespace vindra_test;
 using vindra::currentContext;
 using Flags = std::vector<GLint>;
+using Lines = std::vector<std::string>;
 
 // Puts `value` into a GLEW entry point or extension flag for one scope, and the driver's own back after.
 // Made after the fixture's context: the bootstrap, which resolves GLEW's entry points once per process,
@@ -96,8 +97,6 @@ TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
     ExpectMessages({{kWarning, "WGL: Failed to set pixel format"}});
     ASSERT_TRUE(made);
     EXPECT_EQ(wglGetCurrentContext(), static_cast<vindra::GlContext*>(made.get())->NativeHandle());
-    Replaced<GLboolean> noSwapGroups(__WGLEW_NV_swap_group, GL_FALSE);
-    EXPECT_FALSE(made->JoinSwapGroup(1) || made->BindSwapBarrier(1, 1));
     made.reset();
     ReleaseDC(window, dc);
     DestroyWindow(window);
@@ -143,10 +142,16 @@ TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
 const std::string kPrefix = kApi + ": ";
 
 // The messages without their continuation lines (the system's own text, which differs by platform).
-std::vector<std::string> FirstLines(const std::vector<Message>& messages) {
-    std::vector<std::string> lines;
+Lines FirstLines(const std::vector<Message>& messages) {
+    Lines lines;
     for (const Message& message : messages)
         if (message.level != kContinuation) lines.push_back(message.text);
+    return lines;
+}
+// The first lines after "<API>: " and before the failed call's own text.
+Lines Failures(const std::vector<Message>& messages) {
+    Lines lines = FirstLines(messages);
+    for (std::string& line : lines) line = line.substr(kPrefix.size(), line.find(':', kPrefix.size()) - kPrefix.size());
     return lines;
 }
 
@@ -224,9 +229,9 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
         Replaced<std::remove_reference_t<decltype(legacySlot)>> path(legacySlot, legacy ? kLegacy : legacySlot);
         ContextPtr made = Create(request);
         std::vector<Message> messages = capture.Take();
-        std::vector<std::string> lines = FirstLines(messages);
-        EXPECT_EQ(lines.size(), failure ? 1u : 0u);
-        EXPECT_EQ((lines.empty() ? "" : lines[0]).rfind(failure ? kPrefix + failure : "", 0), 0u);
+        const Lines lines = FirstLines(messages);
+        EXPECT_TRUE(failure ? lines.size() == 1 && lines[0].rfind(kPrefix + failure, 0) == 0 : lines.empty())
+            << Describe(messages);
 #if !defined(_WIN32)
         // What the X server refused comes with its text under the message of the step that failed.
         EXPECT_EQ(messages.size() == 2 && messages[1].text.rfind("    : X error ", 0) == 0, failure != nullptr);
@@ -243,17 +248,7 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
 }
 
 TEST_F(WindowSystemTest, AContextIsCurrentOnOneThreadAtATime) {
-    std::thread([this] { EXPECT_EQ(context->MakeCurrent(), 1u); }).join();
-    std::vector<Message> messages = capture.Take();
-    EXPECT_EQ(FirstLines(messages), std::vector<std::string>{kPrefix + "Failed to make context current"});
-#if defined(_WIN32)
-    // The system's own text comes under the message, as the X error's does.
-    ASSERT_EQ(messages.size(), 2u) << Describe(messages);
-    EXPECT_EQ(messages[1].text.rfind("    : ", 0), 0u);
-    EXPECT_EQ(messages[1].text.find("unknown"), std::string::npos) << messages[1].text;
-#endif
-    EXPECT_EQ(NativeCurrentContext(), static_cast<vindra::GlContext*>(context.get())->NativeHandle());
-    // Released here, it moves, and comes back with what the other thread did.
+    // Released on this thread, it moves to another, and comes back with what was done there.
     ASSERT_EQ(context->ClearCurrent(), 0u);
     std::thread([this] {
         ASSERT_EQ(context->MakeCurrent(), 0u);
@@ -298,50 +293,36 @@ TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
             EXPECT_TRUE(!libraryStays || glIsVertexArray(libraryVao));
             // And the library context is still this thread's: no other thread takes it.
             if (libraryStays) std::thread([&library] { EXPECT_EQ(library->MakeCurrent(), 1u); }).join();
-            EXPECT_EQ(FirstLines(capture.Take()).size(), libraryStays ? 1u : 0u);
+            EXPECT_EQ(Failures(capture.Take()), libraryStays ? Lines{"Failed to make context current"} : Lines{});
         }
 }
 
 // A presents as its own client, or with B whose client is A again: each returns, and each window is
-// presented once, as the failures show once the windows are gone.
+// presented once, as the failures show once the windows are gone: a gone client's is reported only.
 // Whether A's client is A (else B, whose client is A); what A->SwapBuffers(true) reports once B's window is
 // gone, then once both are.
 const std::string kSwap = "Failed to swap buffers", kClient = "Failed to swap client buffers";
-using Lines = std::vector<std::string>;
 const std::tuple<const char*, bool, Lines, Lines> kSwapCases[] = {
     {"SelfClient", true, {}, {kSwap}}, {"CycleThroughB", false, {kSwap, kClient}, {kSwap, kClient, kSwap}}};
-
-// The first lines after "<API>: " and before the failed call's own text.
-Lines Failures(const std::vector<Message>& messages) {
-    Lines lines = FirstLines(messages);
-    for (std::string& line : lines) line = line.substr(kPrefix.size(), line.find(':', kPrefix.size()) - kPrefix.size());
-    return lines;
-}
 
 TEST_F(WindowSystemTest, SwapBuffersPresentsEachContextOfTheClientChainOnce) {
     for (const auto& [name, selfClient, bGone, bothGone] : kSwapCases) {
         SCOPED_TRACE(name);
         TestWindow aWindow, bWindow;
-        ContextPtr contexts[2];
-        for (int i : {1, 0}) {  // B, then A, each cleared to its colour
-            init.window = i == 0 ? aWindow.id() : bWindow.id();
-            contexts[i] = Create(init);
-            ASSERT_TRUE(contexts[i]);
-            glClearColor(i == 0, 0, i == 1, 1);
-            glClear(GL_COLOR_BUFFER_BIT);
-            glFinish();
-        }
-        ContextPtr &a = contexts[0], &b = contexts[1];
+        init.window = bWindow.id();
+        ContextPtr b = Create(init);
+        init.window = aWindow.id();
+        ContextPtr a = Create(init);  // current from here: B's window may go
+        ASSERT_TRUE(a && b);
         a->SetClient(selfClient ? a.get() : b.get());
         b->SetClient(a.get());
         capture.Clear();  // configuration warnings of the windows' visuals are not this test's concern
         EXPECT_EQ(a->SwapBuffers(true), 0u);
-        EXPECT_EQ(aWindow.PresentedPixel(5, 5, 0xff0000ul), 0xff0000ul);
-        EXPECT_EQ(bWindow.PresentedPixel(5, 5, 0x0000fful) == 0x0000fful, !selfClient);
+        EXPECT_EQ(Failures(capture.Take()), Lines());
         bWindow.Destroy();
         EXPECT_EQ(a->SwapBuffers(false), 0u);  // never touches the client
         EXPECT_EQ(Failures(capture.Take()), Lines());
-        EXPECT_EQ(a->SwapBuffers(true), 0u);  // a client's failure is reported only
+        EXPECT_EQ(a->SwapBuffers(true), 0u);
         EXPECT_EQ(Failures(capture.Take()), bGone);
         context->MakeCurrent();  // no window of a current context goes
         aWindow.Destroy();
