@@ -77,29 +77,24 @@ BOOL WINAPI RecordingChooser(HDC dc, const int* list, const FLOAT* floats, UINT 
 
 int offeredFormat = 0;
 
-// A window takes one pixel format for life: a context offered another one on a host's window goes on. The
-// host's window is never shown: windows shown by tests that run side by side would hide each other's pixels.
+// A window takes one pixel format for life: a context offered another one on a host's window goes on.
 TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
-    HWND window = CreateWindowExA(0, "STATIC", "host", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
-    HDC dc = GetDC(window);
+    TestWindow window;
+    HDC dc = GetDC(window.id());
     PIXELFORMATDESCRIPTOR descriptor{sizeof descriptor, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
                                      PFD_TYPE_RGBA, 24};
     SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
     offeredFormat = GetPixelFormat(dc) == 1 ? 2 : 1;
+    ReleaseDC(window.id(), dc);
     Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(
         chooserSlot, [](HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) -> BOOL {
-            *formats = offeredFormat;
-            *count = 1;
-            return TRUE;
+            return *formats = offeredFormat, *count = 1, TRUE;
         });
-    init.window = window;
+    init.window = window.id();
     ContextPtr made = Create(init);
     ExpectMessages({{kWarning, "WGL: Failed to set pixel format"}});
     ASSERT_TRUE(made);
     EXPECT_EQ(wglGetCurrentContext(), static_cast<vindra::GlContext*>(made.get())->NativeHandle());
-    made.reset();
-    ReleaseDC(window, dc);
-    DestroyWindow(window);
 }
 
 #else
@@ -126,12 +121,10 @@ GLXFBConfig* RecordingChooser(Display* display, int screen, const int* list, int
 TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
     ContextPtr other = Create(DefaultInit());
     ASSERT_TRUE(other);
-    {
-        Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(
-            __glewXMakeContextCurrent, [](Display*, GLXDrawable, GLXDrawable, GLXContext) -> Bool { return False; });
-        EXPECT_EQ(context->MakeCurrent(), 1u);
-        EXPECT_EQ(context->ClearCurrent(), 1u);
-    }
+    Replaced<PFNGLXMAKECONTEXTCURRENTPROC> refuse(
+        __glewXMakeContextCurrent, [](Display*, GLXDrawable, GLXDrawable, GLXContext) -> Bool { return False; });
+    EXPECT_EQ(context->MakeCurrent(), 1u);
+    EXPECT_EQ(context->ClearCurrent(), 1u);
     ExpectMessages({{kError, "GLX: Failed to make context current"}, {kError, "GLX: Failed to clear current context"}});
     EXPECT_EQ(currentContext, other.get());
     EXPECT_EQ(glXGetCurrentContext(), static_cast<vindra::GlContext*>(other.get())->NativeHandle());
@@ -141,32 +134,26 @@ TEST_F(GlxContextTest, RefusedBindingsAreReportedAndChangeNothing) {
 
 const std::string kPrefix = kApi + ": ";
 
-// The messages without their continuation lines (the system's own text, which differs by platform).
-Lines FirstLines(const std::vector<Message>& messages) {
+// The first lines (not the system's own text under them, which differs by platform) after "<API>: ", each up
+// to the colon where the failed call's own text begins.
+Lines Failures(const std::vector<Message>& messages) {
     Lines lines;
     for (const Message& message : messages)
-        if (message.level != kContinuation) lines.push_back(message.text);
-    return lines;
-}
-// The first lines after "<API>: " and before the failed call's own text.
-Lines Failures(const std::vector<Message>& messages) {
-    Lines lines = FirstLines(messages);
-    for (std::string& line : lines) line = line.substr(kPrefix.size(), line.find(':', kPrefix.size()) - kPrefix.size());
+        if (message.level != kContinuation)
+            lines.push_back(
+                message.text.substr(kPrefix.size(), message.text.find(':', kPrefix.size()) - kPrefix.size()));
     return lines;
 }
 
 // Each attempt in the layer's own tokens, as the driver sees it (it accepts only the last, which asks for no
 // colour), and a warning for each request dropped on the way.
 // Name, multisample, float colour, deep colour; the attempts; what each warning names as it drops a request.
-using ChainCase = std::tuple<const char*, bool, bool, bool, std::vector<std::string>, std::vector<std::string>>;
-const std::string kMs = "pixel format with multi sampling", kFloat = "16-bit float pixel format";
-const std::string k16 = "16-bit pixel format", k10 = "10-bit pixel format", k8 = "8-bit pixel format";
 // clang-format off
-const ChainCase kChainCases[] = {
-    {"DeepColour", false, false, true,  {"16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {k16, k10, k8}},
-    {"Float",      false, true,  false, {"16/16/16/16 float", "8/8/8/8", "none"}, {kFloat, k8}},
-    {"Samples",    true,  false, false, {"8/8/8/8 x8", "8/8/8/8", "none"}, {kMs, k8}},
-    {"Everything", true,  true,  true,  {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {kMs, kFloat, k16, k10, k8}},
+const std::tuple<const char*, bool, bool, bool, Lines, Lines> kChainCases[] = {
+    {"DeepColour", false, false, true,  {"16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {"16-bit pixel format", "10-bit pixel format", "8-bit pixel format"}},
+    {"Float",      false, true,  false, {"16/16/16/16 float", "8/8/8/8", "none"}, {"16-bit float pixel format", "8-bit pixel format"}},
+    {"Samples",    true,  false, false, {"8/8/8/8 x8", "8/8/8/8", "none"}, {"pixel format with multi sampling", "8-bit pixel format"}},
+    {"Everything", true,  true,  true,  {"16/16/16/16 float x8", "16/16/16/16 float", "16/16/16/16", "10/10/10/2", "8/8/8/8", "none"}, {"pixel format with multi sampling", "16-bit float pixel format", "16-bit pixel format", "10-bit pixel format", "8-bit pixel format"}},
 };
 // clang-format on
 
@@ -229,8 +216,8 @@ TEST_F(WindowSystemTest, CreationFollowsTheRequest) {
         Replaced<std::remove_reference_t<decltype(legacySlot)>> path(legacySlot, legacy ? kLegacy : legacySlot);
         ContextPtr made = Create(request);
         std::vector<Message> messages = capture.Take();
-        const Lines lines = FirstLines(messages);
-        EXPECT_TRUE(failure ? lines.size() == 1 && lines[0].rfind(kPrefix + failure, 0) == 0 : lines.empty())
+        const Lines lines = Failures(messages);
+        EXPECT_TRUE(failure ? lines.size() == 1 && lines[0].rfind(failure, 0) == 0 : lines.empty())
             << Describe(messages);
 #if !defined(_WIN32)
         // What the X server refused comes with its text under the message of the step that failed.
