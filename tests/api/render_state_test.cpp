@@ -10,11 +10,10 @@ namespace {
 using C = Context&;
 #define SET(...) #__VA_ARGS__, [](C c, int32_t v) { return c.__VA_ARGS__; }
 #define CALL(...) #__VA_ARGS__, [](C c) { return c.__VA_ARGS__; }
-constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum,
-                     kBadValue = ResultCode::InvalidValue;
+// clang-format off
+constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum, kBadValue = ResultCode::InvalidValue;
 
 // GL's enums in the order of the library's values.
-// clang-format off
 const std::vector<GLenum> kFuncs = {GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL, GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
 const std::vector<GLenum> kOps = {GL_KEEP, GL_ZERO, GL_REPLACE, GL_INCR, GL_INCR_WRAP, GL_DECR, GL_DECR_WRAP, GL_INVERT};
 const std::vector<GLenum> kEquations = {GL_FUNC_ADD, GL_FUNC_SUBTRACT, GL_FUNC_REVERSE_SUBTRACT, GL_MIN, GL_MAX};

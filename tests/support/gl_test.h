@@ -115,8 +115,9 @@ protected:
         capture.Clear();
     }
     void TearDown() override {
-        // Each test ends with no GL error left pending.
+        // Each test ends with no GL error left pending and no message left unread.
         EXPECT_EQ(context && expectNoPendingGlError ? glGetError() : GLenum(GL_NO_ERROR), GLenum(GL_NO_ERROR));
+        ExpectMessages({});
         context.reset();
     }
     void ExpectMessages(const std::vector<Message>& expected, const char* file = __builtin_FILE(),
