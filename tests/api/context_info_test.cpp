@@ -86,11 +86,9 @@ TEST_F(ContextInfoTest, GetInfoAnswersIntoTheBufferOnly) {
                 expected.replace(kGuard, std::min(size, answer.size()),
                                  fits ? answer : answer.substr(0, size - 1) + '\0');
             size_t sizeRet = 0xDEAD;
-            EXPECT_EQ(context->GetInfo(query, size, offered < 0 ? nullptr : &buffer[kGuard],
-                                       withSizeRet ? &sizeRet : nullptr),
-                      fits     ? fullResult
-                      : prefix ? kOk
-                               : kInvalid);
+            const ResultCode result = fits ? fullResult : prefix ? kOk : kInvalid;
+            char* data = offered < 0 ? nullptr : &buffer[kGuard];
+            EXPECT_EQ(context->GetInfo(query, size, data, withSizeRet ? &sizeRet : nullptr), result);
             EXPECT_EQ(buffer, expected);
             EXPECT_EQ(sizeRet, !withSizeRet ? 0xDEAD : fullSizeRet == kAnswerSize ? answer.size() : fullSizeRet);
         }

@@ -54,8 +54,8 @@ protected:
     // A linked program of kVertex and kFragment.
     GlShaderProgram* Linked() {
         GlShaderProgram* program = Program();
-        EXPECT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
-        EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
+        for (uint32_t stage : {0u, 1u})
+            program->AddShader(ShaderStage(stage), 1, stage ? &kFragment : &kVertex, nullptr);
         EXPECT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
         return program;
     }

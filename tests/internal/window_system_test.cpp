@@ -258,8 +258,7 @@ enum class Before { Nothing, LibraryContext, Target };
 const char* const kBeforeNames[] = {"nothing", "another library context", "the target"};
 
 TEST_F(WindowSystemTest, OtherContextsLeaveTheThreadAsItWas) {
-    init.coreProfile = true;  // each has its own vertex array, named alike in its own GL context
-    init.majorVersion = 4;
+    init.coreProfile = true, init.majorVersion = 4;  // each has its own vertex array, named alike in its own GL context
     for (const auto& [name, after, run] : kOtherContextCases)
         for (Before before : {Before::Nothing, Before::LibraryContext, Before::Target}) {
             SCOPED_TRACE(std::string(name) + " with current: " + kBeforeNames[static_cast<int>(before)]);
