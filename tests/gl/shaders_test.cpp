@@ -7,7 +7,6 @@
 
 using namespace vindra;
 using namespace vindra_test;
-using Flags = std::vector<GLint>;
 
 namespace {
 
@@ -83,9 +82,10 @@ TEST_F(ShaderTest, LinksConsumeOwnedShadersOnlyAndFailuresReportTheDriversLog) {
     GLint attached = -1;
     glGetProgramiv(name, GL_ATTACHED_SHADERS, &attached);
     // Both stages took part and none stays attached; the owned shader is gone, the library's stays.
-    EXPECT_EQ(Flags({attached, glGetUniformLocation(name, "offset") >= 0, glGetUniformLocation(name, "f1") >= 0,
-                     glIsShader(created[0]), glIsShader(fragment->GetShader())}),
-              Flags({0, 1, 1, GL_FALSE, GL_TRUE}));
+    EXPECT_EQ(
+        std::vector<GLint>({attached, glGetUniformLocation(name, "offset") >= 0, glGetUniformLocation(name, "f1") >= 0,
+                            glIsShader(created[0]), glIsShader(fragment->GetShader())}),
+        std::vector<GLint>({0, 1, 1, GL_FALSE, GL_TRUE}));
     // A failed compile keeps no shader; a failed link consumes the others too.
     EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
     EXPECT_FALSE(glIsShader(created.back()));
