@@ -81,8 +81,9 @@ int offeredFormat = 0;
 TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
     TestWindow window;
     HDC dc = GetDC(window.id());
-    PIXELFORMATDESCRIPTOR descriptor{sizeof descriptor, 1, PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER,
-                                     PFD_TYPE_RGBA, 24};
+    PIXELFORMATDESCRIPTOR descriptor{};
+    descriptor.nSize = sizeof descriptor, descriptor.nVersion = 1, descriptor.cColorBits = 24;
+    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
     SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
     offeredFormat = GetPixelFormat(dc) == 1 ? 2 : 1;
     ReleaseDC(window.id(), dc);
