@@ -19,8 +19,7 @@ out vec4 color;
 void main() { color = vec4(i1 + i2.y + i3.z + i4[1].x) + f1 + f2.y + f3[2].x + f4 + m2[1].x + m3[1][0].x + m4[3] + l; })";
 const char* const kBadFragment = "#version 450 core\nout vec4 color;\nvoid main() { color = undeclared; }\n";
 // Compiles, but calls a function that no shader defines: only the link fails.
-const char* const kUnlinkedFragment =
-    "#version 450 core\nvec4 missing();\nout vec4 color;\nvoid main() { color = missing(); }\n";
+const char* const kUnlinkedFragment = "#version 450 core\nvec4 f();\nout vec4 c;\nvoid main() { c = f(); }\n";
 
 // GLEW entry points replaced for each test; each records what it did and forwards to the driver.
 std::vector<GLuint> created;  // shaders made

@@ -6,7 +6,6 @@
 
 #include "core/current_context.h"
 #include "gl/gl_fence_sync.h"
-#include "gl/gl_vertex_array.h"
 
 using namespace vindra;
 using namespace vindra_test;
@@ -61,7 +60,6 @@ Floats Attribute(GLuint location, GLenum pname = GL_CURRENT_VERTEX_ATTRIB) {
     return value;
 }
 GLint Enabled(GLuint location) { return GLint(Attribute(location, GL_VERTEX_ATTRIB_ARRAY_ENABLED)[0]); }
-GLint Vao(VertexArray* array) { return GLint(static_cast<GlVertexArray*>(array)->GetVao()); }
 
 class DrawTest : public GlTest {
 protected:
@@ -206,8 +204,9 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         for (int32_t index : {1024, INT32_MAX}) bound->SetVertexBuffer(colored, index, 4 * sizeof(Vertex));
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);  // makes idle's VAO
         ASSERT_EQ(context->BindVertexArray(bound), ResultCode::Success);
+        const GLint vao = Get(GL_VERTEX_ARRAY_BINDING);
         empty(context.get(), bound, idle, &buffers.back());  // a release leaves null for the fixture
-        EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), Vao(bound));
+        EXPECT_EQ(Get(GL_VERTEX_ARRAY_BINDING), vao);
         EXPECT_EQ(DrawStrip(0), (Halves{kBackground, kGreen}));
         EXPECT_EQ(Enabled(2), boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
@@ -298,6 +297,7 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
         VertexArray* array = context->CreateVertexArray();
         array->SetVertexBuffer(buffer, 0, 0);
         if (boundOnOwner) context->BindVertexArray(array);
+        const GLuint vao = boundOnOwner ? Get(GL_VERTEX_ARRAY_BINDING) : 0;  // the owner's VAO of the array
         ASSERT_EQ(other->MakeCurrent(), 0u);
         // The shared context binds through its own VAO, also where the owner applied the array first: "not
         // dirty" there is no reason to skip the attributes here.
@@ -305,7 +305,6 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
             EXPECT_EQ(other->BindVertexArray(array), ResultCode::Success);
             EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags(2, GL_TRUE));
         }
-        GLuint vao = Vao(array);
         EXPECT_EQ((releaseThroughOwner ? context.get() : other)->ReleaseVertexArray(&array), 0u);
         EXPECT_EQ(currentContext, other);  // a release on the owner's behalf switches back
         // Both records are gone: these reach no freed array.
