@@ -519,6 +519,7 @@ TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
     const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
     EXPECT_EQ(Info<uint64_t>(*Create(init), ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
     __GLXEW_MESA_query_renderer = mesaQuery;
+    capture.Take();  // the listing of the context made for the query
     for (bool fails : {false, true}) {
         twists.deviceInfoFails = fails;
         for (const auto& row : kDeviceQueries) {

@@ -2,8 +2,6 @@
 // queries; driver-specific paths driven by the context's quirks.
 #include "gl_test.h"
 
-#include <cstring>
-
 #include "gl/gl_context.h"
 #include "gl/gl_index_buffer.h"
 #include "gl/gl_pixel_buffer.h"
@@ -15,6 +13,7 @@ using namespace vindra_test;
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using Flags = std::vector<GLint>;
 const Bytes kBytes = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15};
 const Bytes kPatch = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4, 0xA5, 0xA6, 0xA7};
 
@@ -28,129 +27,88 @@ Bytes Contents(GLuint name) {
     glGetNamedBufferSubData(name, 0, 16, out.data());
     return out;
 }
-template <typename Gl, typename Buffer>
-GLuint Name(Buffer* buffer) {
-    return static_cast<Gl*>(buffer)->GetName();
+GLint UniformPoint(GLuint point) {
+    GLint value = -1;
+    glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value);
+    return value;
 }
 
-class BufferTest : public GlTest {
-protected:
-    void SetUp() override {
-        GlTest::SetUp();
-        glCreateBuffers(1, &sentinel);  // deleted with the context
-    }
-    // Quirks are per context, and each test has its own context: nothing to restore.
-    void SetQuirk(DriverQuirk quirk, bool on) { static_cast<GlContext*>(context.get())->Quirks().Set(quirk, on); }
-
-    GLuint sentinel = 0;  // a raw buffer left on a binding, to see whether an operation touched it
-};
+using BufferTest = GlTest;
 
 // Sub-range writes reach only their range and leave the target unbound; ranges that leave the buffer
-// are refused before GL sees them, however they are made to wrap around.
+// are refused before GL sees them, however they are made to wrap around. Index buffers write through
+// GlBuffer, uniform buffers their own way.
 TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
-    const std::string outside = "GlBuffer::BufferSubData: ";
-    const ResultCode bad = ResultCode::InvalidValue;
-    const BufferUsage draw = BufferUsage::StaticDraw;
+    const std::string index = "GlBuffer::BufferSubData: ", uniform = "GlUniformBuffer::BufferSubData: ";
+    const ResultCode bad = ResultCode::InvalidValue, ok = ResultCode::Success;
     // clang-format off
-    const std::tuple<const char*, BufferUsage, uint64_t, uint64_t, ResultCode, std::string> rows[] = {
-        {"static draw", draw, 5, 6, ResultCode::Success, ""},
-        {"read-only storage", BufferUsage::StreamRead, 5, 6, ResultCode::InvalidOperation, outside + "GL_INVALID_OPERATION"},
-        {"past the end", draw, 10, 7, bad, outside + "7 bytes at offset 10 lie outside the buffer's 16 bytes"},
-        {"offset near the top", draw, 0x7fffffffffffffff, 8, bad, outside + "8 bytes at offset 9223372036854775807 lie outside the buffer's 16 bytes"},
-        {"sum wraps", draw, UINT64_MAX, 2, bad, outside + "2 bytes at offset 18446744073709551615 lie outside the buffer's 16 bytes"},
+    const std::tuple<const char*, bool, BufferUsage, uint64_t, uint64_t, ResultCode, std::string> rows[] = {
+        // name, uniform buffer, usage, offset, length, result, message
+        {"static draw", false, BufferUsage::StaticDraw, 5, 6, ok, ""},
+        {"read-only storage", false, BufferUsage::StreamRead, 5, 6, ResultCode::InvalidOperation, index + "GL_INVALID_OPERATION"},
+        {"past the end", false, BufferUsage::StaticDraw, 10, 7, bad, index + "7 bytes at offset 10 lie outside the buffer's 16 bytes"},
+        {"offset near the top", false, BufferUsage::StaticDraw, 0x7fffffffffffffff, 8, bad, index + "8 bytes at offset 9223372036854775807 lie outside the buffer's 16 bytes"},
+        {"sum wraps", false, BufferUsage::StaticDraw, UINT64_MAX, 2, bad, index + "2 bytes at offset 18446744073709551615 lie outside the buffer's 16 bytes"},
+        {"uniform", true, BufferUsage::StaticDraw, 12, 4, ok, ""},
+        {"uniform, nothing at the end", true, BufferUsage::StaticDraw, 16, 0, ok, ""},
+        {"uniform past the end", true, BufferUsage::StaticDraw, 10, 7, bad, uniform + "7 bytes at offset 10 lie outside the buffer's 16 bytes"},
     };
     // clang-format on
-    for (const auto& [name, usage, offset, length, result, message] : rows) {
+    for (const auto& [name, isUniform, usage, offset, length, result, message] : rows) {
         SCOPED_TRACE(name);
-        IndexBuffer* buffer = context->CreateIndexBuffer();
-        ASSERT_EQ(buffer->BufferData(16, kBytes.data(), usage), ResultCode::Success);
-        EXPECT_EQ(buffer->BufferSubData(offset, length, kPatch.data()), result);
-        EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), 0);
-        ExpectMessages(ErrorOrNone(message));
+        IndexBuffer* ib = context->CreateIndexBuffer();
+        UniformBuffer* ub = context->CreateUniformBuffer();
+        ASSERT_EQ(isUniform ? ub->BufferData(16, kBytes.data()) : ib->BufferData(16, kBytes.data(), usage), ok);
+        EXPECT_EQ(isUniform ? ub->BufferSubData(offset, length, kPatch.data())
+                            : ib->BufferSubData(offset, length, kPatch.data()),
+                  result);
+        EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING) + Get(GL_UNIFORM_BUFFER_BINDING), 0);
+        ExpectMessages(OneOrNone(message));
         Bytes expected = kBytes;
-        if (result == ResultCode::Success) std::memcpy(expected.data() + offset, kPatch.data(), length);
-        EXPECT_EQ(Contents(Name<GlIndexBuffer>(buffer)), expected);
-        context->ReleaseIndexBuffer(&buffer);
+        if (result == ok) std::memcpy(expected.data() + offset, kPatch.data(), length);
+        EXPECT_EQ(Contents(isUniform ? static_cast<GlUniformBuffer*>(ub)->GetName()
+                                     : static_cast<GlIndexBuffer*>(ib)->GetName()),
+                  expected);
+        context->ReleaseIndexBuffer(&ib);
+        context->ReleaseUniformBuffer(&ub);
     }
 }
 
 // The write mapping of an AMD driver invalidates the buffer; the driver at BufferData decides, not the
 // one at MapBuffer.
 TEST_F(BufferTest, MapAccessFollowsTheDriverOfTheLastBufferData) {
+    // clang-format off
     const std::tuple<bool, MapAccess, GLint> rows[] = {
-        {false, MapAccess::Read, GL_MAP_READ_BIT},
-        {false, MapAccess::Write, GL_MAP_WRITE_BIT},
-        {true, MapAccess::Write, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT},
-        {true, MapAccess::ReadWrite, GL_MAP_READ_BIT | GL_MAP_WRITE_BIT},
-    };
+        {false, MapAccess::Read, GL_MAP_READ_BIT}, {false, MapAccess::Write, GL_MAP_WRITE_BIT},
+        {true, MapAccess::Write, GL_MAP_WRITE_BIT | GL_MAP_INVALIDATE_BUFFER_BIT}, {true, MapAccess::ReadWrite, GL_MAP_READ_BIT | GL_MAP_WRITE_BIT}};
+    // clang-format on
+    DriverQuirks& quirks = static_cast<GlContext*>(context.get())->Quirks();
     for (const auto& [amd, access, flags] : rows) {
         SCOPED_TRACE(testing::Message() << (amd ? "AMD" : "other") << ", access " << int(access));
-        SetQuirk(DriverQuirk::AmdWriteMappingStalls, amd);
+        quirks.Set(DriverQuirk::AmdWriteMappingStalls, amd);
         PixelBuffer* buffer = context->CreatePixelBuffer();
         ASSERT_EQ(buffer->BufferData(16, kBytes.data(), BufferUsage::StaticRead), ResultCode::Success);
-        SetQuirk(DriverQuirk::AmdWriteMappingStalls, false);
-        ResultCode status = ResultCode::NotReady;
-        auto* mapped = static_cast<uint8_t*>(buffer->MapBuffer(access, &status));
+        quirks.Set(DriverQuirk::AmdWriteMappingStalls, false);
+        auto* mapped = static_cast<uint8_t*>(buffer->MapBuffer(access, nullptr));  // the status may be left out
         ASSERT_NE(mapped, nullptr);
-        EXPECT_EQ(status, ResultCode::Success);
-        const GLuint name = Name<GlPixelBuffer>(buffer);
+        const GLuint name = static_cast<GlPixelBuffer*>(buffer)->GetName();
         EXPECT_EQ(Param(name, GL_BUFFER_ACCESS_FLAGS), flags);
         if (access != MapAccess::Read) std::memset(mapped, 0x5A, 16);
         EXPECT_EQ(buffer->UnmapBuffer(), ResultCode::Success);
         EXPECT_EQ(Contents(name), access == MapAccess::Read ? kBytes : Bytes(16, 0x5A));
         context->ReleasePixelBuffer(&buffer);
     }
-    ExpectMessages({});
-}
-
-// Without initial contents the usage hint is dynamic. Data and sub-range writes leave the target
-// unbound; ranges are checked as GlBuffer's are. Binding points are GL's indexed bindings.
-TEST_F(BufferTest, UniformBufferHintSubRangesAndBindingPoints) {
-    UniformBuffer* filled = context->CreateUniformBuffer();
-    UniformBuffer* empty = context->CreateUniformBuffer();
-    ASSERT_EQ(filled->BufferData(16, kBytes.data()), ResultCode::Success);
-    ASSERT_EQ(empty->BufferData(32, nullptr), ResultCode::Success);
-    GLuint filledName = Name<GlUniformBuffer>(filled), emptyName = Name<GlUniformBuffer>(empty);
-    EXPECT_EQ(std::pair(Param(filledName, GL_BUFFER_USAGE), Param(emptyName, GL_BUFFER_USAGE)),
-              std::pair(GL_STATIC_DRAW, GL_DYNAMIC_DRAW));
-    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);
-    EXPECT_EQ(filled->BufferSubData(12, 4, kPatch.data()), ResultCode::Success);
-    EXPECT_EQ(filled->BufferSubData(16, 0, kPatch.data()), ResultCode::Success);
-    EXPECT_EQ(filled->BufferSubData(10, 7, kPatch.data()), ResultCode::InvalidValue);
-    ExpectMessages(
-        {{kError, "GlUniformBuffer::BufferSubData: 7 bytes at offset 10 lie outside the buffer's 16 bytes"}});
-    Bytes expected = kBytes;
-    std::memcpy(expected.data() + 12, kPatch.data(), 4);
-    EXPECT_EQ(Contents(filledName), expected);
-    EXPECT_EQ(Get(GL_UNIFORM_BUFFER_BINDING), 0);  // the writes too left it unbound
-    auto at = [](GLuint point) {
-        GLint value = -1;
-        glGetIntegeri_v(GL_UNIFORM_BUFFER_BINDING, point, &value);
-        return value;
-    };
-    EXPECT_EQ(context->BindUniformBuffer(filled, 0, 3), ResultCode::Success);
-    EXPECT_EQ(context->BindUniformBuffer(empty, 0, 5), ResultCode::Success);
-    EXPECT_EQ(std::pair(at(3), at(5)), std::pair(GLint(filledName), GLint(emptyName)));
-    EXPECT_EQ(context->UnBindUniformBuffer(filled), ResultCode::Success);  // from the point it was bound to
-    EXPECT_EQ(std::pair(at(3), at(5)), std::pair(0, GLint(emptyName)));
-    EXPECT_EQ(context->BindUniformBuffer(nullptr, 0, 5), ResultCode::Success);
-    EXPECT_EQ(at(5), 0);
-    context->ReleaseUniformBuffer(&filled);
-    context->ReleaseUniformBuffer(&empty);
-    EXPECT_FALSE(glIsBuffer(filledName) || glIsBuffer(emptyName));
-    ExpectMessages({});
 }
 
 // Before the first BufferData nothing has a GL object; bad enumerations and null pointers are refused
-// before any GL call.
-TEST_F(BufferTest, RefusalsReachNoGl) {
+// before any GL call. Then uniform buffers are made and bound to points.
+TEST_F(BufferTest, RefusalsReachNoGlAndUniformBuffersBindToPoints) {
     VertexBuffer* vertex = context->CreateVertexBuffer();
     PixelBuffer* pixel = context->CreatePixelBuffer();
     IndexBuffer* index = context->CreateIndexBuffer();
     UniformBuffer* uniform = context->CreateUniformBuffer();
     PixelBuffer* allocated = context->CreatePixelBuffer();
     ASSERT_EQ(allocated->BufferData(8, nullptr, BufferUsage::StaticDraw), ResultCode::Success);
-    ASSERT_EQ(index->SetIndexType(IndexType::UInt32), ResultCode::Success);
     uint8_t byte = 1;
     ResultCode status = ResultCode::NotReady;
     const ResultCode noData = ResultCode::InvalidOperation, bad = ResultCode::InvalidEnum;
@@ -173,20 +131,28 @@ TEST_F(BufferTest, RefusalsReachNoGl) {
     });
     // clang-format on
     EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
-    // The refused index bind recorded its buffer, so that the unbind reaches GL; with nothing recorded an
-    // unbind makes no GL call.
-    for (GLint expected : {0, GLint(sentinel)}) {
-        glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, sentinel);
-        EXPECT_EQ(context->BindIndexBuffer(nullptr), ResultCode::Success);
-        EXPECT_EQ(Get(GL_ELEMENT_ARRAY_BUFFER_BINDING), expected);
-    }
+    // Without initial contents the usage hint is dynamic, and the target is left unbound. Binding points are
+    // GL's indexed bindings; an unbind empties the point the buffer was bound to.
+    UniformBuffer* filled = context->CreateUniformBuffer();
+    ASSERT_EQ(filled->BufferData(16, kBytes.data()), ResultCode::Success);
+    ASSERT_EQ(uniform->BufferData(32, nullptr), ResultCode::Success);
+    GLint filledName = static_cast<GlUniformBuffer*>(filled)->GetName(),
+          emptyName = static_cast<GlUniformBuffer*>(uniform)->GetName();
+    EXPECT_EQ(
+        Flags({Param(filledName, GL_BUFFER_USAGE), Param(emptyName, GL_BUFFER_USAGE), Get(GL_UNIFORM_BUFFER_BINDING)}),
+        Flags({GL_STATIC_DRAW, GL_DYNAMIC_DRAW, 0}));
+    EXPECT_EQ(context->BindUniformBuffer(filled, 0, 3), ResultCode::Success);
+    EXPECT_EQ(context->BindUniformBuffer(uniform, 0, 5), ResultCode::Success);
+    EXPECT_EQ(Flags({UniformPoint(3), UniformPoint(5)}), Flags({filledName, emptyName}));
+    EXPECT_EQ(context->UnBindUniformBuffer(filled), ResultCode::Success);
+    EXPECT_EQ(context->BindUniformBuffer(nullptr, 0, 5), ResultCode::Success);  // empties point 5
+    EXPECT_EQ(Flags({UniformPoint(3), UniformPoint(5)}), Flags({0, 0}));
+    context->ReleaseUniformBuffer(&filled), context->ReleaseUniformBuffer(&uniform);
+    EXPECT_FALSE(glIsBuffer(filledName) || glIsBuffer(emptyName));
     // Releasing twice: the second time through a pointer that holds null, which does nothing.
     for (int i = 0; i < 2; ++i) EXPECT_EQ(context->ReleaseVertexBuffer(&vertex), 0u);
-    context->ReleasePixelBuffer(&pixel);
+    context->ReleasePixelBuffer(&pixel), context->ReleasePixelBuffer(&allocated);
     context->ReleaseIndexBuffer(&index);
-    context->ReleaseUniformBuffer(&uniform);
-    context->ReleasePixelBuffer(&allocated);
-    ExpectMessages({});
 }
 
 }  // namespace

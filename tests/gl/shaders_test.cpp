@@ -2,8 +2,6 @@
 // block bindings and the context's program binding, read back with raw GL.
 #include "gl_test.h"
 
-#include <cstring>
-
 #include "gl/gl_shader_library.h"
 #include "gl/gl_shader_program.h"
 
@@ -12,7 +10,8 @@ using namespace vindra_test;
 
 namespace {
 
-const char* const kVertex = "#version 450 core\nvoid main() { gl_Position = vec4(0.0); }\n";
+// Each stage has a uniform of its own, so that a program shows which stages took part.
+const char* const kVertex = "#version 450 core\nuniform vec4 offset;\nvoid main() { gl_Position = offset; }\n";
 const char* const kFragment = R"(#version 450 core
 uniform int i1; uniform ivec2 i2; uniform ivec3 i3; uniform ivec4 i4[2]; uniform float f1; uniform vec2 f2;
 uniform vec3 f3[3]; uniform vec4 f4; uniform mat2 m2; uniform mat3 m3[2]; uniform mat4 m4; uniform Lights { vec4 l; };
@@ -20,14 +19,7 @@ out vec4 color;
 void main() { color = vec4(i1 + i2.y + i3.z + i4[1].x) + f1 + f2.y + f3[2].x + f4 + m2[1].x + m3[1][0].x + m4[3] + l; })";
 const char* const kBadFragment = "#version 450 core\nout vec4 color;\nvoid main() { color = undeclared; }\n";
 // Compiles, but calls a function that no shader defines: only the link fails.
-const char* const kUnlinkedFragment =
-    "#version 450 core\nvec4 missing();\nout vec4 color;\nvoid main() { color = missing(); }\n";
-// One source per stage, in ShaderStage order.
-const char* const kStageSources[] = {kVertex, kFragment,
-                                     "#version 450 core\nlayout(triangles) in;\nlayout(points, max_vertices = 1) out;\n"
-                                     "void main() {}\n",
-                                     "#version 450 core\nlayout(vertices = 3) out;\nvoid main() {}\n",
-                                     "#version 450 core\nlayout(triangles) in;\nvoid main() {}\n"};
+const char* const kUnlinkedFragment = "#version 450 core\nvec4 f();\nout vec4 c;\nvoid main() { c = f(); }\n";
 
 // GLEW entry points replaced for each test; each records what it did and forwards to the driver.
 std::vector<GLuint> created;  // shaders made
@@ -39,8 +31,7 @@ class ShaderTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        created.clear();
-        createProgramFails = false;
+        created.clear(), createProgramFails = false;
         realCreateShader = std::exchange(
             __glewCreateShader, [](GLenum type) -> GLuint { return created.emplace_back(realCreateShader(type)); });
         realCreateProgram =
@@ -49,8 +40,7 @@ protected:
     void TearDown() override {
         for (ShaderProgram*& program : programs) context->ReleaseShaderProgram(&program);
         for (ShaderLibrary*& library : libraries) context->ReleaseShaderLibrary(&library);
-        __glewCreateShader = realCreateShader;
-        __glewCreateProgram = realCreateProgram;
+        __glewCreateShader = realCreateShader, __glewCreateProgram = realCreateProgram;
         GlTest::TearDown();
     }
     GlShaderLibrary* Library() {
@@ -62,8 +52,8 @@ protected:
     // A linked program of kVertex and kFragment.
     GlShaderProgram* Linked() {
         GlShaderProgram* program = Program();
-        EXPECT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
-        EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
+        for (uint32_t stage : {0u, 1u})
+            program->AddShader(ShaderStage(stage), 1, stage ? &kFragment : &kVertex, nullptr);
         EXPECT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
         return program;
     }
@@ -72,56 +62,36 @@ protected:
     std::vector<ShaderProgram*> programs;
 };
 
-// A recompile replaces the library's shader. The link consumes the owned shaders, whatever its status,
-// and leaves borrowed libraries to their host.
-TEST_F(ShaderTest, RecompileReplacesAndLinkConsumesOwnedShadersOnly) {
+// A recompile replaces the library's shader. The link consumes the owned shaders, whatever its status, and
+// leaves borrowed libraries to their host. Each failure is an error, followed at debug level by the
+// driver's log, whatever its text.
+TEST_F(ShaderTest, LinksConsumeOwnedShadersOnlyAndFailuresReportTheDriversLog) {
     GlShaderLibrary* fragment = Library();
-    // Split strings with explicit lengths reach glShaderSource as given.
-    const char* parts[] = {"#version 450 core\nvoid main() { gl_Position = vec4(0.0); }XXXX", "\n"};
-    const int32_t lengths[] = {58, -1};
-    ASSERT_EQ(fragment->Compile(ShaderStage::Vertex, 2, parts, lengths), ResultCode::Success);
+    ASSERT_EQ(fragment->Compile(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     GLuint first = fragment->GetShader();
     ASSERT_EQ(fragment->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
     EXPECT_FALSE(glIsShader(first));
     GlShaderProgram* program = Program();
     EXPECT_EQ(program->AttachShaderLibrary(fragment), ResultCode::Success);
     created.clear();
-    for (uint32_t stage : {0u, 2u, 3u, 4u})
-        ASSERT_EQ(program->AddShader(ShaderStage(stage), 1, &kStageSources[stage], nullptr), ResultCode::Success);
+    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     ASSERT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
     GLuint name = program->GetProgram();
-    GLint attached = -1, vertices = -1;
+    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // nothing pending: the linked program stays
+    GLint attached = -1;
     glGetProgramiv(name, GL_ATTACHED_SHADERS, &attached);
-    glGetProgramiv(name, GL_TESS_CONTROL_OUTPUT_VERTICES, &vertices);  // the owned stages took part
-    EXPECT_EQ(std::pair(attached, vertices), std::pair(0, 3));
-    EXPECT_GE(glGetUniformLocation(name, "f1"), 0);  // the library's fragment stage took part
-    for (GLuint shader : created) EXPECT_FALSE(glIsShader(shader)) << shader;
-    EXPECT_TRUE(glIsShader(fragment->GetShader()));
-    // Nothing pending: the linked program stays.
-    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
-    EXPECT_TRUE(glIsProgram(name));
-    ExpectMessages({});
-    // A relink replaces the program; a failed attach keeps the pending shaders for a retry, and the
-    // release deletes them.
-    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
-    ASSERT_EQ(program->AttachShaderLibrary(Library()), ResultCode::Success);  // never compiled: shader 0
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
-        ExpectMessages({{kError, "glAttachShader: GL_INVALID_VALUE"}});
-    }
-    EXPECT_FALSE(glIsProgram(name));
-    EXPECT_EQ(context->ReleaseShaderProgram(&programs.back()), 0u);
-    EXPECT_FALSE(glIsShader(created.back()));
-}
-
-// Each failure is an error, followed at debug level by the driver's log, whatever its text.
-TEST_F(ShaderTest, CompileAndLinkFailuresReportTheDriversLog) {
-    GlShaderProgram* program = Program();
+    // Both stages took part and none stays attached; the owned shader is gone, the library's stays.
+    EXPECT_EQ(
+        std::vector<GLint>({attached, glGetUniformLocation(name, "offset") >= 0, glGetUniformLocation(name, "f1") >= 0,
+                            glIsShader(created[0]), glIsShader(fragment->GetShader())}),
+        std::vector<GLint>({0, 1, 1, GL_FALSE, GL_TRUE}));
+    // A failed compile keeps no shader; a failed link consumes the others too.
     EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
-    EXPECT_FALSE(glIsShader(created.back()));  // not kept by the program
+    EXPECT_FALSE(glIsShader(created.back()));
     ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
     EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
+    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
     std::vector<Message> said = capture.Take();
     for (Message& message : said)
         message.text = message.level == kContinuation && !message.text.empty() ? "log" : message.text;
@@ -129,7 +99,6 @@ TEST_F(ShaderTest, CompileAndLinkFailuresReportTheDriversLog) {
     EXPECT_EQ(said, (std::vector<Message>{{kError, "GL: Failed to compile shader"}, {kDebug, "GL: Shader compilation info:"}, {kContinuation, "log"},
                                           {kError, "GL: Failed to link shader program"}, {kDebug, "GL: Shader program link info:"}, {kContinuation, "log"}}));
     // clang-format on
-    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // a failed link consumed the shaders too
 }
 
 // Each row uploads one declared shape from exactly `size` bytes on the heap (a read past them is an
@@ -138,39 +107,38 @@ TEST_F(ShaderTest, CompileAndLinkFailuresReportTheDriversLog) {
 TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgram) {
     const std::vector<float> zeros(16, 0.0f);
     // clang-format off
-    const std::tuple<const char*, const char*, UniformType, int, int, size_t, std::vector<float>> rows[] = {
-        // name, element read back, type, components, count, size, expected
-        {"i1", "i1", UniformType::Int, 1, 1, 4, {1}},
-        {"i2", "i2", UniformType::Int, 2, 1, 8, {1, 2}},
-        {"i3", "i3", UniformType::IntAlias, 3, 1, 12, {1, 2, 3}},
-        {"i4", "i4[1]", UniformType::Int, 4, 2, 32, {5, 6, 7, 8}},
-        {"f1", "f1", UniformType::Float, 1, 1, 4, {1}},
-        {"f2", "f2", UniformType::Float, 2, 1, 8, {1, 2}},
-        {"f3", "f3[1]", UniformType::Float, 3, 3, 24, {4, 5, 6}},
-        {"f3", "f3[2]", UniformType::Float, 3, 2, 100, {0, 0, 0}},  // 100 bytes hold more than the count
-        {"f4", "f4", UniformType::Float, 4, 1, 16, {1, 2, 3, 4}},
-        {"m2", "m2", UniformType::Mat2, 1, 1, 16, {1, 2, 3, 4}},
-        {"m3", "m3[1]", UniformType::Mat3, 1, 2, 72, {10, 11, 12, 13, 14, 15, 16, 17, 18}},
-        {"m4", "m4", UniformType::Mat4, 1, 1, 64, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}},
-        {"m4", "m4", UniformType::Mat4, 1, 1, 63, zeros},  // less than one mat4
+    const std::tuple<const char*, const char*, UniformType, int, int, size_t, std::vector<float>, std::string> rows[] = {
+        // name, element read back, type, components, count, size, expected; a warning
+        {"i1", "i1", UniformType::Int, 1, 1, 4, {1}, ""},
+        {"i2", "i2", UniformType::Int, 2, 1, 8, {1, 2}, ""},
+        {"i3", "i3", UniformType::IntAlias, 3, 1, 12, {1, 2, 3}, ""},
+        {"i4", "i4[1]", UniformType::Int, 4, 2, 32, {5, 6, 7, 8}, ""},
+        {"f1", "f1", UniformType::Float, 1, 1, 4, {1}, ""},
+        {"f2", "f2", UniformType::Float, 2, 1, 8, {1, 2}, ""},
+        {"f3", "f3[1]", UniformType::Float, 3, 3, 24, {4, 5, 6}, ""},
+        {"f3", "f3[2]", UniformType::Float, 3, 2, 100, {0, 0, 0}, ""},  // 100 bytes hold more than the count
+        {"f4", "f4", UniformType::Float, 4, 1, 16, {1, 2, 3, 4}, ""},
+        {"m2", "m2", UniformType::Mat2, 1, 1, 16, {1, 2, 3, 4}, ""},
+        {"m3", "m3[1]", UniformType::Mat3, 1, 2, 72, {10, 11, 12, 13, 14, 15, 16, 17, 18}, ""},
+        {"m4", "m4", UniformType::Mat4, 1, 1, 64, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, ""},
+        {"m4", "m4", UniformType::Mat4, 1, 1, 63, zeros, ""},  // less than one mat4
         // The component count multiplies a matrix's size: two "components" are 128 bytes an element.
-        {"m4", "m4", UniformType::Mat4, 2, 1, 64, zeros},
+        {"m4", "m4", UniformType::Mat4, 2, 1, 64, zeros, ""},
         // A shape whose byte size overflows 64 bits uploads what size holds: nothing.
-        {"m4", "m4", UniformType::Mat4, INT32_MAX, INT32_MAX, 64, zeros},
+        {"m4", "m4", UniformType::Mat4, INT32_MAX, INT32_MAX, 64, zeros, ""},
         // A type outside the table uploads nothing and is no error.
-        {"f4", "f4", UniformType(9), 4, 1, 16, {0, 0, 0, 0}},
+        {"f4", "f4", UniformType(9), 4, 1, 16, {0, 0, 0, 0}, "GlShaderProgram::SetUniformValue: uniform 0 has type 9, which uploads nothing"},
     };
     // clang-format on
     int32_t ints[25];
     float floats[25];
     for (int i = 0; i < 25; ++i) floats[i] = float(ints[i] = i + 1);
     GLuint previous = 0;
-    for (const auto& [name, element, type, components, count, size, expected] : rows) {
+    for (const auto& [name, element, type, components, count, size, expected, warning] : rows) {
         SCOPED_TRACE(std::string(element) + " size " + std::to_string(size));
         GlShaderProgram* program = Linked();
         int index = program->AddUniformVariable(0, name, type, components, count);
         ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
-        // Exactly `size` bytes on the heap: a read past them is an ASan report.
         std::vector<uint8_t> data(size);
         const bool isInt = type == UniformType::Int || type == UniformType::IntAlias;
         std::memcpy(data.data(), isInt ? static_cast<void*>(ints) : floats, size);
@@ -181,89 +149,77 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         std::vector<float> got(expected.size());
         glGetUniformfv(previous, glGetUniformLocation(previous, element), got.data());
         EXPECT_EQ(got, expected);
-        ExpectMessages(uint32_t(type) < 6 ? std::vector<Message>{}
-                                          : std::vector<Message>{{kWarning,
-                                                                  "GlShaderProgram::SetUniformValue: uniform "
-                                                                  "0 has type 9, which uploads nothing"}});
+        ExpectMessages(OneOrNone(warning, kWarning));
     }
     glUseProgram(0);
 }
 
-// Refusals, in order on one program: the answer (a ResultCode, or AddUniformVariable's -1) and the one
-// message, if any. The last rows run after a relink whose glCreateProgram fails left no GL program.
-TEST_F(ShaderTest, RefusalsAnswerAndReport) {
+// In order: the context's program binding follows BindShaderProgram; a program never linked is recorded and
+// makes no program current, which GL accepts. Then refusals on one program: the answer (a ResultCode, or
+// AddUniformVariable's -1) and the one message, if any. The last rows run after a relink whose
+// glCreateProgram fails left no GL program.
+TEST_F(ShaderTest, BindAndRefusalsAnswerAndReport) {
     GlShaderProgram* program = Linked();
+    GlShaderProgram* unlinked = Program();
+    // The bind's result where GL has `current` current and the context records `recorded`; Failed otherwise.
+    auto bound = [&](ResultCode result, GLint current, ShaderProgram* recorded) {
+        return Get(GL_CURRENT_PROGRAM) == current && context->GetBoundShaderProgram() == recorded ? result
+                                                                                                  : ResultCode::Failed;
+    };
     const int f1 = program->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
     const int inactive = program->AddUniformVariable(0, "notActive", UniformType::Float, 1, 1);
     const int fiveFloats = program->AddUniformVariable(0, "f2", UniformType::Float, 5, 1);
     const int noInts = program->AddUniformVariable(0, "i2", UniformType::Int, 0, 1);
     ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
-    const float value[4] = {};
-    glEnable(0xFFFF);                    // a call that reached GL would answer with this pending error
-    for (int index : {inactive, -1, 4})  // 4: just past the table
-        EXPECT_EQ(program->SetUniformValue(index, value, sizeof value), ResultCode::Success) << index;
-    EXPECT_EQ(glGetError(), GLenum(GL_INVALID_ENUM));
-    // A block binding reaches the program's block.
-    EXPECT_EQ(program->SetUniformBlockBinding("Lights", 3), ResultCode::Success);
-    GLint binding = -1;
-    glGetActiveUniformBlockiv(program->GetProgram(), 0, GL_UNIFORM_BLOCK_BINDING, &binding);
-    EXPECT_EQ(binding, 3);
-    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     GlShaderLibrary* library = Library();
+    const float value[4] = {};
     const char* withNull[] = {kVertex, nullptr};
-    const ResultCode bad = ResultCode::InvalidValue, noIndex = ResultCode(-1);  // AddUniformVariable's -1
+    const ResultCode ok = ResultCode::Success, bad = ResultCode::InvalidValue, noIndex = ResultCode(-1);
     const std::string upload = "GlShaderProgram::SetUniformValue: ",
                       block = "GlShaderProgram::SetUniformBlockBinding: ";
-    createProgramFails = true;  // for the relink row
     // clang-format off
     ExpectRefusals({
+        {"bind", [&] { return bound(context->BindShaderProgram(program), GLint(program->GetProgram()), program); }, ok, ""},
+        {"bind unlinked", [&] { return bound(context->BindShaderProgram(unlinked), 0, unlinked); }, ok, "GlShaderProgram::Bind: Program not linked; no program is current", kWarning},
+        // Releasing the bound program clears the record rather than leave it dangling.
+        {"release the bound program", [&] { return bound(ResultCode(context->ReleaseShaderProgram(&programs.back())), 0, nullptr); }, ok, ""},
+        {"bind again", [&] { return bound(context->BindShaderProgram(program), GLint(program->GetProgram()), program); }, ok, ""},
+        {"unbind", [&] { return bound(context->BindShaderProgram(nullptr), 0, nullptr); }, ok, ""},
+        {"block binding", [&] { GLint binding = -1; ResultCode result = program->SetUniformBlockBinding("Lights", 3);
+                                glGetActiveUniformBlockiv(program->GetProgram(), 0, GL_UNIFORM_BLOCK_BINDING, &binding); return binding == 3 ? result : ResultCode::Failed; }, ok, ""},
+        // From here to "no GL call so far" a call that reached GL would take this error.
+        {"error left pending", [] { glEnable(0xFFFF); return ok; }, ok, ""},
+        {"inactive uniform", [&] { return program->SetUniformValue(inactive, value, sizeof value); }, ok, ""},
+        {"index -1", [&] { return program->SetUniformValue(-1, value, sizeof value); }, ok, ""},
+        {"index past the table", [&] { return program->SetUniformValue(4, value, sizeof value); }, ok, ""},
         {"unknown stage", [&] { return library->Compile(ShaderStage(5), 1, &kVertex, nullptr); }, bad, ""},
         {"null string", [&] { return library->Compile(ShaderStage::Vertex, 2, withNull, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
         {"null strings", [&] { return library->Compile(ShaderStage::Vertex, 1, nullptr, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
-        // GL rejects the count without reading the strings.
-        {"count read as negative", [&] { return library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
         {"null library", [&] { return program->AttachShaderLibrary(nullptr); }, bad, ""},
-        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, noIndex,
-         "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
-        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, noIndex,
-         "GlShaderProgram::AddUniformVariable: null name"},
+        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
+        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: null name"},
         // A vector component count that has no GL call is told by the result alone.
         {"five floats", [&] { return program->SetUniformValue(fiveFloats, value, sizeof value); }, bad, ""},
         {"no ints", [&] { return program->SetUniformValue(noInts, value, sizeof value); }, bad, ""},
         {"null data", [&] { return program->SetUniformValue(f1, nullptr, 4); }, bad, upload + "null data"},
         {"null block name", [&] { return program->SetUniformBlockBinding(nullptr, 1); }, bad, block + "null block name"},
-        {"unknown block", [&] { return program->SetUniformBlockBinding("NoSuchBlock", 1); }, bad, block + "GL_INVALID_VALUE"},
         {"release null address", [&] { return ResultCode(context->ReleaseShaderProgram(nullptr)); }, bad, "GlContext::ReleaseShaderProgram: null address"},
-        {"relink without a GL program", [&] { return program->Link(); }, bad, "glAttachShader: GL_INVALID_VALUE"},
+        {"no GL call so far", [] { return glGetError() == GL_INVALID_ENUM ? ok : ResultCode::Failed; }, ok, ""},
+        // GL rejects the count without reading the strings.
+        {"count read as negative", [&] { return library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
+        {"unknown block", [&] { return program->SetUniformBlockBinding("NoSuchBlock", 1); }, bad, block + "GL_INVALID_VALUE"},
+        // A relink deletes the linked program first.
+        {"relink without a GL program", [&] { GLuint linked = program->GetProgram(); program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr); createProgramFails = true;
+                                              ResultCode result = program->Link(); return glIsProgram(linked) ? ResultCode::Failed : result; }, bad, "glAttachShader: GL_INVALID_VALUE"},
         {"upload without a GL program", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ResultCode::InvalidOperation, upload + "GL_INVALID_OPERATION"},
         {"block binding without a GL program", [&] { return program->SetUniformBlockBinding("Lights", 1); }, bad, block + "GL_INVALID_VALUE"},
         {"resolve without a GL program", [&] { return program->ResolveUniformVariables(); }, bad, "GlShaderProgram::ResolveUniformVariables: GL_INVALID_VALUE"},
         // The failed resolve left every location at -1: the upload is ignored.
-        {"upload once unresolved", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ResultCode::Success, ""},
+        {"upload once unresolved", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ok, ""},
+        // Refused uploads too put the current program back.
+        {"no program current", [] { return Get(GL_CURRENT_PROGRAM) == 0 ? ok : ResultCode::Failed; }, ok, ""},
     });
     // clang-format on
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);  // refused uploads too switched back
-}
-
-TEST_F(ShaderTest, BindMakesTheProgramCurrentOrWarnsAndReleaseClearsTheRecord) {
-    GlShaderProgram* program = Linked();
-    EXPECT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), GLint(program->GetProgram()));
-    // A program never linked is recorded and makes no program current, which GL accepts.
-    GlShaderProgram* empty = Program();
-    EXPECT_EQ(context->BindShaderProgram(empty), ResultCode::Success);
-    EXPECT_EQ(context->GetBoundShaderProgram(), empty);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);
-    ExpectMessages({{kWarning, "GlShaderProgram::Bind: Program not linked; no program is current"}});
-    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(context->BindShaderProgram(nullptr), ResultCode::Success);
-    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
-    EXPECT_EQ(Get(GL_CURRENT_PROGRAM), 0);
-    // Releasing the bound program clears the record rather than leave it dangling.
-    ASSERT_EQ(context->BindShaderProgram(program), ResultCode::Success);
-    EXPECT_EQ(context->ReleaseShaderProgram(&programs.front()), 0u);
-    EXPECT_EQ(context->GetBoundShaderProgram(), nullptr);
-    ExpectMessages({});
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 // Contexts and windows for tests, made the way a host makes them.
-#ifndef VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
-#define VINDRA_TESTS_SUPPORT_TEST_CONTEXT_H
+#pragma once
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <X11/Xlib.h>
-#include <X11/Xutil.h>
 #undef Success
 #undef Always
 #endif
@@ -26,26 +24,20 @@ using ContextPtr = std::unique_ptr<vindra::Context>;  // deleted through the int
 // executable's own GLEW, so that tests can make raw GL calls beyond GL 1.1.
 ContextPtr Create(vindra::ContextInitData init);
 
-// A mapped X window on the host's own display connection, as an application would own it. Windows are
-// placed apart from each other (up to 150x150 pixels each).
+// A mapped window on the host's own display connection, as an application would own it.
 class TestWindow {
 public:
-    TestWindow(int width = 64, int height = 64);
-    ~TestWindow();
+    TestWindow();
+    ~TestWindow() { Destroy(); }
     TestWindow(const TestWindow&) = delete;
     TestWindow& operator=(const TestWindow&) = delete;
 
     vindra::NativeWindow id() const { return window; }
     void Destroy();  // destroys the window now, as a host closing it would
-    // Colour of one pixel as the window system shows it, 0xRRGGBB (0xdeadbeef when unreadable).
-    unsigned long Pixel(int x, int y) const;
-    // The pixel once it shows `expected`, or what it shows after about a second: presentation can
-    // reach the window system after the swap call returned (Wine hands it on to X asynchronously).
-    unsigned long PresentedPixel(int x, int y, unsigned long expected) const;
 
 private:
 #if !defined(_WIN32)
-    Display* connection = nullptr;
+    std::unique_ptr<Display, int (*)(Display*)> connection{XOpenDisplay(nullptr), XCloseDisplay};
     Window window = 0;
 #else
     HWND window = nullptr;
@@ -53,5 +45,3 @@ private:
 };
 
 }  // namespace vindra_test
-
-#endif
