@@ -45,16 +45,11 @@ protected:
     void SetUp() override {
         GlTest::SetUp();
         if (HasFatalFailure()) return;
-        program = glCreateProgram();
-        for (GLenum stage : {GL_VERTEX_SHADER, GL_FRAGMENT_SHADER}) {
-            GLuint shader = glCreateShader(stage);
-            glShaderSource(shader, 1, &kShaders[stage == GL_FRAGMENT_SHADER], nullptr);
-            glCompileShader(shader);
-            glAttachShader(program, shader);
-            glDeleteShader(shader);
-        }
-        glLinkProgram(program);
-        glUseProgram(program);
+        shaders = context->CreateShaderProgram();
+        for (uint32_t stage : {0u, 1u}) shaders->AddShader(ShaderStage(stage), 1, &kShaders[stage], nullptr);
+        ASSERT_TRUE(shaders->Link() == ResultCode::Success &&
+                    context->BindShaderProgram(shaders) == ResultCode::Success);
+        program = GLuint(Get(GL_CURRENT_PROGRAM));
         glViewport(0, 0, 64, 64);
         ASSERT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     }
@@ -64,7 +59,7 @@ protected:
             for (Framebuffer*& framebuffer : framebuffers) context->ReleaseFramebuffer(&framebuffer);
             for (Texture*& texture : textures) context->ReleaseTexture(&texture);
             for (PixelBuffer*& buffer : pixelBuffers) context->ReleasePixelBuffer(&buffer);
-            glDeleteProgram(program);
+            context->ReleaseShaderProgram(&shaders);
         }
         GlTest::TearDown();
     }
@@ -101,7 +96,8 @@ protected:
         return image;
     }
 
-    GLuint program = 0;
+    ShaderProgram* shaders = nullptr;
+    GLuint program = 0;  // its GL name, for the uniforms each draw sets
     ResultCode lastInit = ResultCode::Failed;
     std::vector<Texture*> textures;
     std::vector<Framebuffer*> framebuffers;
