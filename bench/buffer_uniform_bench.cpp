@@ -302,32 +302,12 @@ void ReleasePrograms() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-
-    context = vindra_bench::CreateBenchContext("buffer_uniform_bench");
-    if (context == nullptr) return 1;
-
-    bool ready = RegisterBufferPairs();
-    if (ready && !MakePrograms()) {
-        std::fprintf(stderr, "buffer_uniform_bench: could not make the programs\n");
-        ready = false;
-    }
-    if (!ready) {
-        ReleasePrograms();
-        ReleaseBuffers();
-        delete context;
-        return 1;
-    }
-    RegisterUniformPairs();
-
-    vindra_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("Buffer writes and uniform uploads: vindra vs the same raw GL + glGetError", 1.10);
-
-    ReleasePrograms();
-    ReleaseBuffers();
-    delete context;
-    benchmark::Shutdown();
-    return 0;
+    return vindra_bench::RunPairs(
+        argc, argv, "buffer_uniform_bench", context, "the buffers or the programs could not be made",
+        "Buffer writes and uniform uploads: vindra vs the same raw GL + glGetError", 1.10,
+        [] { return RegisterBufferPairs() && MakePrograms(); }, RegisterUniformPairs,
+        [] {
+            ReleasePrograms();
+            ReleaseBuffers();
+        });
 }

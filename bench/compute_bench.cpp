@@ -109,29 +109,18 @@ void Time(benchmark::State& state, uint32_t (*work)(), int64_t bytes) {
     if (bytes != 0) state.SetBytesProcessed(state.iterations() * bytes);
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    context = vindra_bench::CreateBenchContext("compute_bench");
-    if (context == nullptr) return 1;
-    if (!SetUp()) {
-        std::fprintf(stderr, "compute_bench: no compute on this context, or its kernel or buffers failed\n");
-        TearDown();
-        delete context;
-        return 1;
-    }
+void RegisterAll() {
     for (const Pair& pair : kPairs)
         for (auto [side, work] : {std::make_pair("BM_Vindra/", pair.vindra), std::make_pair("BM_Raw/", pair.raw)})
             vindra_bench::WithMinimum(benchmark::RegisterBenchmark(
                 (side + std::string(pair.operation)).c_str(),
                 [work = work, bytes = pair.bytes](benchmark::State& state) { Time(state, work, bytes); }));
-    vindra_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("Compute: vindra vs raw OpenCL on the same queue", 1.05);
-    TearDown();
-    delete context;
-    benchmark::Shutdown();
-    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    return vindra_bench::RunPairs(
+        argc, argv, "compute_bench", context, "no compute on this context, or its kernel or buffers failed",
+        "Compute: vindra vs raw OpenCL on the same queue", 1.05, SetUp, RegisterAll, TearDown);
 }

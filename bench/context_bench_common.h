@@ -7,6 +7,7 @@
 
 #include <cstdio>
 
+#include "ratio_reporter.h"
 #include "vindra/context.h"
 
 namespace vindra_bench {
@@ -40,6 +41,31 @@ inline void BM_Vindra_CreateContext(benchmark::State& state) {
         }
         delete context;
     }
+}
+
+// What every benchmark binary does with its one context: makes it, sets up what the pairs measure (a
+// false answer ends the run with 1 after `failure` is said), registers the pairs, runs them, prints the
+// ratios under `title` against `limit`, and tears down.
+template <typename SetUp, typename Register, typename TearDown>
+int RunPairs(int argc, char** argv, const char* name, vindra::Context*& context, const char* failure, const char* title,
+             double limit, SetUp setUp, Register registerAll, TearDown tearDown) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    context = CreateBenchContext(name);
+    if (context == nullptr) return 1;
+    bool ready = setUp();
+    if (ready) {
+        registerAll();
+        RatioReporter reporter;
+        benchmark::RunSpecifiedBenchmarks(&reporter);
+        reporter.PrintRatios(title, limit);
+    } else {
+        std::fprintf(stderr, "%s: %s\n", name, failure);
+    }
+    tearDown();
+    delete context;
+    benchmark::Shutdown();
+    return ready ? 0 : 1;
 }
 
 }  // namespace vindra_bench

@@ -157,28 +157,15 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-
-    context = vindra_bench::CreateBenchContext("draw_bench");
-    if (context == nullptr) return 1;
-
-    bool ready = SetUp();
-    for (const Pair& pair : kPairs)
-        ready = ready && DrawsThePixel(pair.operation, pair.vindraDraw) && DrawsThePixel(pair.operation, pair.rawDraw);
-    if (!ready) {
-        TearDown();
-        delete context;
-        return 1;
-    }
-
-    RegisterAll();
-    vindra_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("Draws: vindra vs raw GL draw + glGetError", 1.10);
-
-    TearDown();
-    delete context;
-    benchmark::Shutdown();
-    return 0;
+    return vindra_bench::RunPairs(
+        argc, argv, "draw_bench", context, "the scene could not be made, or a draw did not colour the pixel",
+        "Draws: vindra vs raw GL draw + glGetError", 1.10,
+        [] {
+            bool ready = SetUp();
+            for (const Pair& pair : kPairs)
+                ready = ready && DrawsThePixel(pair.operation, pair.vindraDraw) &&
+                        DrawsThePixel(pair.operation, pair.rawDraw);
+            return ready;
+        },
+        RegisterAll, TearDown);
 }

@@ -167,18 +167,7 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-
-    context = vindra_bench::CreateBenchContext("render_state_bench");
-    if (context == nullptr) return 1;
-
-    RegisterAll();
-    vindra_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("Render state: vindra vs raw GL + glGetError", 1.10);
-
-    delete context;
-    benchmark::Shutdown();
-    return 0;
+    return vindra_bench::RunPairs(
+        argc, argv, "render_state_bench", context, "", "Render state: vindra vs raw GL + glGetError", 1.10,
+        [] { return true; }, RegisterAll, [] {});
 }

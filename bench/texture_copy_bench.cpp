@@ -145,22 +145,8 @@ void RegisterAll() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    context = vindra_bench::CreateBenchContext("texture_copy_bench");
-    if (context == nullptr) return 1;
-    if (!SetUp()) {
-        std::fprintf(stderr, "texture_copy_bench: setting up the texture, framebuffer or pixel buffer failed\n");
-        TearDown();
-        delete context;
-        return 1;
-    }
-    RegisterAll();
-    vindra_bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios("1024x1024 RGBA8 transfers: vindra vs raw GL (time ratio = raw MB/s over vindra MB/s)", 1.05);
-    TearDown();
-    delete context;
-    benchmark::Shutdown();
-    return 0;
+    return vindra_bench::RunPairs(
+        argc, argv, "texture_copy_bench", context, "setting up the texture, framebuffer or pixel buffer failed",
+        "1024x1024 RGBA8 transfers: vindra vs raw GL (time ratio = raw MB/s over vindra MB/s)", 1.05, SetUp,
+        RegisterAll, TearDown);
 }
