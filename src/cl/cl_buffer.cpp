@@ -2,7 +2,7 @@
 
 #include "cl/cl_error_string.h"
 #include "cl/cl_state.h"
-#include "cl/live_objects.h"
+#include "core/live_objects.h"
 #include "core/log_message.h"
 
 namespace vindra {

@@ -2,7 +2,7 @@
 
 #include "cl/cl_buffer.h"
 #include "cl/cl_error_string.h"
-#include "cl/live_objects.h"
+#include "core/live_objects.h"
 #include "core/log_message.h"
 #include "gl/gl_buffer.h"
 #include "gl/gl_texture.h"

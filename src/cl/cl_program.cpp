@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "cl/live_objects.h"
+#include "core/live_objects.h"
 #include "core/log_message.h"
 
 namespace vindra {

@@ -3,11 +3,10 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <mutex>
-#include <unordered_set>
 
 #include "cl/cl_gl_objects.h"
 #include "core/check_gl_error.h"
+#include "core/live_objects.h"
 #include "core/log_message.h"
 #include "gl/enum_argument.h"
 #include "gl/gl_context.h"
@@ -25,18 +24,29 @@ constexpr GLenum kFilters[] = {GL_NEAREST,
                                GL_LINEAR_MIPMAP_NEAREST,
                                GL_NEAREST_MIPMAP_LINEAR,
                                GL_LINEAR_MIPMAP_LINEAR};
-constexpr GLenum kWrapParameters[] = {GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T, GL_TEXTURE_WRAP_R};
-constexpr GLenum kFilterParameters[] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER};
-constexpr uint32_t kWrapBits[] = {0x01, 0x02, 0x04};
 constexpr uint32_t kBorderBit = 0x10;
-constexpr uint32_t kFilterBits[] = {0x20, 0x40};
+
+// The setters' slots, in the order GL receives them (the border colour goes after the wrap modes): wrap S,
+// T and R, then the minification and magnification filters.
+struct SamplerSlot {
+    const char* operation;
+    const char* typeName;
+    const GLenum* values;
+    size_t valueCount;
+    GLenum parameter;
+    uint32_t pendingBit;
+};
+constexpr int kFirstFilterSlot = 3;
+constexpr SamplerSlot kSamplerSlots[GlTexture::kSamplerSlotCount] = {
+    {"GlTexture::SetWrapS", "TextureWrap", kWrapModes, TableSize(kWrapModes), GL_TEXTURE_WRAP_S, 0x01},
+    {"GlTexture::SetWrapT", "TextureWrap", kWrapModes, TableSize(kWrapModes), GL_TEXTURE_WRAP_T, 0x02},
+    {"GlTexture::SetWrapR", "TextureWrap", kWrapModes, TableSize(kWrapModes), GL_TEXTURE_WRAP_R, 0x04},
+    {"GlTexture::SetMinFilter", "TextureFilter", kFilters, TableSize(kFilters), GL_TEXTURE_MIN_FILTER, 0x20},
+    {"GlTexture::SetMagFilter", "TextureFilter", kFilters, TableSize(kFilters), GL_TEXTURE_MAG_FILTER, 0x40},
+};
 
 // Live textures: a pointer the host passes as a texture is checked here before it is read as one.
-std::mutex registryMutex;
-std::unordered_set<const Texture*>& Registry() {
-    static std::unordered_set<const Texture*> live;
-    return live;
-}
+LiveObjects<Texture, GlTexture> liveTextures("texture");
 
 // Restores the binding of `query`'s target found on entry when it differs from `name`.
 class KeepTextureBinding {
@@ -66,16 +76,10 @@ bool DataOrBoundBuffer(const void* data, GLenum bindingQuery, const char* operat
 
 }  // namespace
 
-GlTexture::GlTexture() {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    Registry().insert(this);
-}
+GlTexture::GlTexture() { liveTextures.Add(this); }
 
 GlTexture::~GlTexture() {
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        Registry().erase(this);
-    }
+    liveTextures.Remove(this);
     // Every context whose units still hold the texture forgets it, whichever context releases it.
     std::vector<GlContext*> contexts;
     contexts.swap(boundOn);
@@ -87,20 +91,10 @@ GlTexture::~GlTexture() {
 }
 
 GlTexture* GlTexture::FromInterface(Texture* texture, const char* operation) {
-    if (texture == nullptr) {
-        LogMessage(MessageLevel::Error, "%s: null texture", operation);
-        return nullptr;
-    }
-    std::lock_guard<std::mutex> lock(registryMutex);
-    if (Registry().count(texture) != 0) return static_cast<GlTexture*>(texture);
-    LogMessage(MessageLevel::Error, "%s: %p is not a texture of this library", operation, static_cast<void*>(texture));
-    return nullptr;
+    return liveTextures.Find(texture, operation);
 }
 
-bool GlTexture::IsLive(const Texture* texture) {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    return Registry().count(texture) != 0;
-}
+bool GlTexture::IsLive(const Texture* texture) { return liveTextures.Contains(texture); }
 
 void GlTexture::NoteUnboundFrom(GlContext* context) {
     auto entry = std::find(boundOn.begin(), boundOn.end(), context);
@@ -217,24 +211,13 @@ ResultCode GlTexture::GenerateMipmap() {
     return CheckGlError("GlTexture::GenerateMipmap");
 }
 
-ResultCode GlTexture::SetWrap(TextureWrap mode, int axis) {
-    constexpr const char* kOperations[] = {"GlTexture::SetWrapS", "GlTexture::SetWrapT", "GlTexture::SetWrapR"};
-    if (!IsValidEnum(mode, TableSize(kWrapModes), kOperations[axis], "TextureWrap")) return ResultCode::InvalidEnum;
-    GLenum value = kWrapModes[static_cast<int32_t>(mode)];
-    if (value != wrap[axis]) {
-        wrap[axis] = value;
-        pendingMask |= kWrapBits[axis];
-    }
-    return ResultCode::Success;
-}
-
-ResultCode GlTexture::SetFilter(TextureFilter mode, int which) {
-    constexpr const char* kOperations[] = {"GlTexture::SetMinFilter", "GlTexture::SetMagFilter"};
-    if (!IsValidEnum(mode, TableSize(kFilters), kOperations[which], "TextureFilter")) return ResultCode::InvalidEnum;
-    GLenum value = kFilters[static_cast<int32_t>(mode)];
-    if (value != filter[which]) {
-        filter[which] = value;
-        pendingMask |= kFilterBits[which];
+ResultCode GlTexture::SetSampler(int32_t value, int slot) {
+    const SamplerSlot& setter = kSamplerSlots[slot];
+    if (!IsValidEnum(value, setter.valueCount, setter.operation, setter.typeName)) return ResultCode::InvalidEnum;
+    GLenum glValue = setter.values[value];
+    if (glValue != sampler[slot]) {
+        sampler[slot] = glValue;
+        pendingMask |= setter.pendingBit;
     }
     return ResultCode::Success;
 }
@@ -261,11 +244,12 @@ ResultCode GlTexture::AcquireForCompute() { return EnqueueGlAcquire(computeHandl
 ResultCode GlTexture::ReleaseFromCompute() { return EnqueueGlAcquire(computeHandle, false); }
 
 void GlTexture::SendPendingParameters() {
-    for (int axis = 0; axis < 3; ++axis)
-        if (pendingMask & kWrapBits[axis]) glTexParameteri(target, kWrapParameters[axis], wrap[axis]);
-    if (pendingMask & kBorderBit) glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, borderColor);
-    for (int which = 0; which < 2; ++which)
-        if (pendingMask & kFilterBits[which]) glTexParameteri(target, kFilterParameters[which], filter[which]);
+    for (int slot = 0; slot < kSamplerSlotCount; ++slot) {
+        if (slot == kFirstFilterSlot && (pendingMask & kBorderBit) != 0)
+            glTexParameterfv(target, GL_TEXTURE_BORDER_COLOR, borderColor);
+        if ((pendingMask & kSamplerSlots[slot].pendingBit) != 0)
+            glTexParameteri(target, kSamplerSlots[slot].parameter, sampler[slot]);
+    }
     pendingMask = 0;
 }
 

@@ -17,6 +17,7 @@ class GlContext;
 class GlTexture final : public Texture {
 public:
     static constexpr uint32_t kNoTarget = 0x0500;  // before the first Init
+    static constexpr int kSamplerSlotCount = 5;    // wrap S, T, R; minification and magnification filters
 
     GlTexture();
     ~GlTexture() override;
@@ -35,12 +36,12 @@ public:
     ResultCode LoadSubImage(int32_t level, int32_t x, int32_t y, int32_t z, int32_t width, int32_t height,
                             int32_t depth, uint64_t reserved, const void* data) override;
     ResultCode ReadImage(int32_t level, void* data) override;
-    ResultCode SetWrapS(TextureWrap wrap) override { return SetWrap(wrap, 0); }
-    ResultCode SetWrapT(TextureWrap wrap) override { return SetWrap(wrap, 1); }
-    ResultCode SetWrapR(TextureWrap wrap) override { return SetWrap(wrap, 2); }
+    ResultCode SetWrapS(TextureWrap wrap) override { return SetSampler(int32_t(wrap), 0); }
+    ResultCode SetWrapT(TextureWrap wrap) override { return SetSampler(int32_t(wrap), 1); }
+    ResultCode SetWrapR(TextureWrap wrap) override { return SetSampler(int32_t(wrap), 2); }
     ResultCode SetBorderColor(const float rgba[4]) override;
-    ResultCode SetMinFilter(TextureFilter filter) override { return SetFilter(filter, 0); }
-    ResultCode SetMagFilter(TextureFilter filter) override { return SetFilter(filter, 1); }
+    ResultCode SetMinFilter(TextureFilter filter) override { return SetSampler(int32_t(filter), 3); }
+    ResultCode SetMagFilter(TextureFilter filter) override { return SetSampler(int32_t(filter), 4); }
     uint64_t GetHandle(uint32_t kind) override;
     ResultCode GenerateMipmap() override;
     ResultCode AcquireForCompute() override;
@@ -58,8 +59,9 @@ public:
     void NoteUnboundFrom(GlContext* context);
 
 private:
-    ResultCode SetWrap(TextureWrap wrap, int axis);
-    ResultCode SetFilter(TextureFilter filter, int which);
+    // Stores the GL value of a setter's `value` and marks it pending when it changed; slots 0 to 2 are the
+    // wrap modes S, T and R, 3 and 4 the minification and magnification filters.
+    ResultCode SetSampler(int32_t value, int slot);
     // Every extent the target uses lies within 0 and the device's limit for the target; reported if not.
     bool WithinDeviceLimits(const char* operation) const;
 
@@ -68,9 +70,8 @@ private:
     uint32_t bindingQuery = 0x8069;  // GL_TEXTURE_BINDING_2D
     TextureDesc desc = {};
     uint32_t pendingMask = 0;
-    uint32_t wrap[3] = {0x812F, 0x812F, 0x812F};  // GL_CLAMP_TO_EDGE
+    uint32_t sampler[kSamplerSlotCount] = {0x812F, 0x812F, 0x812F, 0x2601, 0x2601};  // CLAMP_TO_EDGE, LINEAR
     float borderColor[4] = {0, 0, 0, 0};
-    uint32_t filter[2] = {0x2601, 0x2601};  // minification, magnification: GL_LINEAR
     bool swizzled = false;
     std::vector<GlContext*> boundOn;  // one entry per unit binding
     // The OpenCL image of level 0, made on the current context's compute state (GetHandle kind 2, or at

@@ -1,7 +1,7 @@
-// The compute objects of one kind that are alive, so that a pointer a host passes is checked before it
+// The objects of one kind that are alive, so that a pointer a host passes is checked before it
 // is used as one of them.
-#ifndef VINDRA_SRC_CL_LIVE_OBJECTS_H
-#define VINDRA_SRC_CL_LIVE_OBJECTS_H
+#ifndef VINDRA_SRC_CORE_LIVE_OBJECTS_H
+#define VINDRA_SRC_CORE_LIVE_OBJECTS_H
 
 #include <mutex>
 #include <unordered_set>
@@ -21,6 +21,11 @@ public:
     void Remove(const Interface* object) {
         std::lock_guard<std::mutex> lock(mutex);
         objects.erase(object);
+    }
+    // Whether `object` is one of these now; no message.
+    bool Contains(const Interface* object) const {
+        std::lock_guard<std::mutex> lock(mutex);
+        return objects.count(object) != 0;
     }
     // The object behind a host's pointer, or null (reported under `operation`) when it is null or not
     // one of these.
