@@ -7,6 +7,7 @@
 #include "cl/cl_kernel.h"
 #include "cl/cl_program.h"
 #include "core/log_message.h"
+#include "gl/release_object.h"
 
 namespace vindra {
 
@@ -83,17 +84,8 @@ ResultCode ClState::ExecuteKernel(ComputeKernel* kernel, uint32_t workDim, const
 ComputeBuffer* ClState::CreateBuffer() { return new ClBufferImpl(shared_from_this()); }
 
 ResultCode ClState::ReleaseBuffer(ComputeBuffer** buffer) {
-    constexpr const char* kOperation = "GlContext::ReleaseComputeBuffer";
-    if (buffer == nullptr) {
-        LogMessage(MessageLevel::Error, "%s: null address", kOperation);
-        return ResultCode::InvalidValue;
-    }
-    if (*buffer == nullptr) return ResultCode::Success;
-    ClBufferImpl* released = ClBufferImpl::FromInterface(*buffer, kOperation);
-    if (released == nullptr) return ResultCode::InvalidValue;
-    delete released;
-    *buffer = nullptr;
-    return ResultCode::Success;
+    return static_cast<ResultCode>(ReleaseLiveObject<ClBufferImpl>(buffer, "GlContext::ReleaseComputeBuffer",
+                                                                   ClBufferImpl::FromInterface, [](ClBufferImpl*) {}));
 }
 
 ResultCode ClState::CopyBuffer(ComputeBuffer* source, ComputeBuffer* destination, size_t sourceOffset,

@@ -14,9 +14,7 @@ Texture* GlContext::CreateTexture() { return new GlTexture; }
 
 uint32_t GlContext::ReleaseTexture(Texture** texture) {
     constexpr const char* kOperation = "GlContext::ReleaseTexture";
-    if (texture != nullptr && *texture != nullptr && GlTexture::FromInterface(*texture, kOperation) == nullptr)
-        return static_cast<uint32_t>(ResultCode::InvalidValue);
-    return ReleaseObject<GlTexture>(texture, kOperation, [this](GlTexture* released) {
+    return ReleaseLiveObject<GlTexture>(texture, kOperation, GlTexture::FromInterface, [this](GlTexture* released) {
         for (int unit = 0; unit < kTextureUnits; ++unit)
             if (textureUnits[unit] == released) BindTexture(nullptr, 1, unit);
     });

@@ -30,6 +30,16 @@ uint32_t ReleaseObject(Interface** address, const char* operation) {
     return ReleaseObject<Concrete>(address, operation, [](Concrete*) {});
 }
 
+// As ReleaseObject, for objects a host's pointer is checked against before it is used: `find` answers the
+// object, or null after reporting a pointer that is not a live one of them, which is then left alone
+// (InvalidValue).
+template <typename Concrete, typename Interface, typename Find, typename BeforeDelete>
+uint32_t ReleaseLiveObject(Interface** address, const char* operation, Find find, BeforeDelete beforeDelete) {
+    if (address != nullptr && *address != nullptr && find(*address, operation) == nullptr)
+        return static_cast<uint32_t>(ResultCode::InvalidValue);
+    return ReleaseObject<Concrete>(address, operation, beforeDelete);
+}
+
 }  // namespace vindra
 
 #endif
