@@ -230,35 +230,17 @@ void TexturesAndFramebuffers(Context* c) {
     CHECK("draw after", ok(c->DrawPrimitives(PrimitiveType::Points, 0, 0)));
 }
 
-// A kernel adds one to a compute buffer where the context has compute; without it each compute operation
-// gives its "no compute state" answer.
-void Compute(Context* c) {
-    ComputeProgram* program = hasCompute ? c->CreateComputeProgram() : nullptr;
-    ComputeBuffer* buffer = hasCompute ? c->CreateComputeBuffer() : nullptr;
+// Without compute state (Wine's OpenCL has no GL sharing) each compute operation of Context gives its "no
+// compute state" answer. Where a device has compute, the native compute suites cover these operations.
+void NoCompute(Context* c) {
+    ComputeProgram* program = nullptr;
+    ComputeBuffer* buffer = nullptr;
     const ResultCode none = ResultCode::InvalidOperation;
-    const char* source = "kernel void Add(global int* values, int step) { values[get_global_id(0)] += step; }";
-    int32_t values[4] = {1, 2, 3, 4}, step = 1;
-    size_t global = 4, size = 0;
-    CHECK("78-85 without compute", hasCompute || (ok(c->SyncPreCompute()) && c->SyncPostCompute() == 0 &&
+    CHECK("78-85 without compute", ok(c->SyncPreCompute()) && c->SyncPostCompute() == 0 &&
                                    !c->CreateComputeProgram() && c->ReleaseComputeProgram(&program) == none &&
                                    c->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr) == none &&
                                    !c->CreateComputeBuffer() && c->ReleaseComputeBuffer(&buffer) == none &&
-                                   c->CopyComputeBuffer(buffer, buffer, 0, 0, 0) == none));
-    if (!hasCompute) return;
-    bool built = program->AddSources(1, &source, nullptr) == 0 && program->Build() == 0;
-    ComputeKernel* kernel = built ? program->GetKernel("Add") : nullptr;
-    CHECK("80, ComputeProgram 0-3, ComputeBuffer 0, 4, ComputeKernel 0, 1",
-          program->ReservedQuery0() == 0 && kernel && ok(buffer->Create(16, values, BufferUsage::StaticCopy)) &&
-          ok(buffer->FillBuffer(0, 4, 0)) && ok(kernel->GetWorkGroupSize(&size)) &&
-          ok(kernel->SetArgument(0, KernelArgKind::ArgComputeBuffer, 0, buffer)) &&
-          ok(kernel->SetArgument(1, KernelArgKind::ArgValue, 4, &step)));
-    CHECK("78, 79, 82, 85", ok(c->SyncPreCompute()) && ok(c->ExecuteComputeKernel(kernel, 1, &global, nullptr)) &&
-                            c->SyncPostCompute() == 0 && ok(c->CopyComputeBuffer(buffer, buffer, 0, 8, 4)));
-    const int32_t* mapped = static_cast<const int32_t*>(buffer->MapBuffer(MapAccess::Read));
-    CHECK("ComputeBuffer 1-3, 5, 6", mapped && mapped[2] == 1 && ok(buffer->UnmapBuffer()) &&
-                                     ok(buffer->WriteBuffer(0, 4, &step)) && ok(buffer->ReadBuffer(0, 16, values)) &&
-                                     values[1] == 3 && values[3] == 5 && buffer->GetHandle(0));
-    CHECK("81, 84", ok(c->ReleaseComputeProgram(&program)) && ok(c->ReleaseComputeBuffer(&buffer)) && !buffer);
+                                   c->CopyComputeBuffer(buffer, buffer, 0, 0, 0) == none);
 }
 // clang-format on
 
@@ -284,7 +266,7 @@ int main() {
     DrawFrame(context);
     PixelBuffersAndFences(context);
     TexturesAndFramebuffers(context);
-    Compute(context);
+    if (!hasCompute) NoCompute(context);
     delete context;  // slot 0
     CHECK("0 destructor", wglGetCurrentContext() == nullptr);
 
