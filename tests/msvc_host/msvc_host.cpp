@@ -46,9 +46,9 @@ struct ContextWithVideoMemory : Context {
 bool PixelIs(int x, int y, int red, int green, int blue) {
     unsigned char rgba[4] = {};
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
-    bool near = abs(rgba[0] - red) <= 1 && abs(rgba[1] - green) <= 1 && abs(rgba[2] - blue) <= 1;
-    if (!near) printf("pixel %d,%d is %d %d %d, expected %d %d %d\n", x, y, rgba[0], rgba[1], rgba[2], red, green, blue);
-    return near;
+    bool matches = abs(rgba[0] - red) <= 1 && abs(rgba[1] - green) <= 1 && abs(rgba[2] - blue) <= 1;
+    if (!matches) printf("pixel %d,%d is %d %d %d, expected %d %d %d\n", x, y, rgba[0], rgba[1], rgba[2], red, green, blue);
+    return matches;
 }
 
 const char* kVertexShader = R"(#version 330 core
