@@ -13,7 +13,6 @@ using namespace vindra_test;
 namespace {
 
 using Rgba = std::array<uint8_t, 4>;
-using Halves = std::array<Rgba, 2>;  // pixels (16, 32) and (48, 32) of the 64x64 viewport
 using Floats = std::array<float, 4>;
 using Flags = std::vector<GLint>;
 // Every channel of the background differs, so that a clear colour taken from the wrong channel shows.
@@ -24,7 +23,8 @@ struct Vertex {
     float x, y;
     Rgba rgba;
 };
-// Triangle strips: left half red (vertices 0-3), right half green (4-7).
+// Triangle strips over the 64x64 viewport: left half red (vertices 0-3), right half green (4-7). Tests read
+// pixel (48, 32): green there shows that a draw took the right vertices.
 const std::vector<Vertex> kHalves = {{-1, -1, kRed},  {0, -1, kRed},   {-1, 1, kRed},  {0, 1, kRed},
                                      {0, -1, kGreen}, {1, -1, kGreen}, {0, 1, kGreen}, {1, 1, kGreen}};
 
@@ -88,7 +88,6 @@ protected:
         return array;
     }
     void ClearBackground() { EXPECT_EQ(context->Clear(ClearColorBuffer, kClearColor, 1, 0), ResultCode::Success); }
-    Halves Read() { return {ReadPixel(16, 32), ReadPixel(48, 32)}; }
 
     ShaderProgram* program = nullptr;
     Context* shared = nullptr;
@@ -142,7 +141,7 @@ TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
         EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 24, 4),
                   lost ? ResultCode::InvalidOperation : ResultCode::Success);
         ExpectMessages(OneOrNone(lost ? kNoIndexBuffer : ""));
-        EXPECT_EQ(Read(), (Halves{kBackground, lost ? kBackground : kGreen}));
+        EXPECT_EQ(ReadPixel(48, 32), lost ? kBackground : kGreen);
     }
     // A colour clear needs its colour; other clears read none.
     EXPECT_EQ(context->Clear(ClearColorBuffer | ClearDepthBuffer, nullptr, 1.0, 0), ResultCode::InvalidValue);
@@ -178,7 +177,7 @@ TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
         empty(context.get(), bound, idle, &buffers.back());  // a release leaves null for the fixture
         ClearBackground();
         EXPECT_EQ(context->DrawPrimitives(PrimitiveType::TriangleStrip, 0, 4), ResultCode::Success);
-        EXPECT_EQ(Read(), (Halves{kBackground, kGreen}));
+        EXPECT_EQ(ReadPixel(48, 32), kGreen);
         EXPECT_EQ(Enabled(2), boundLoses ? GL_FALSE : GL_TRUE);
         ASSERT_EQ(context->BindVertexArray(idle), ResultCode::Success);
         EXPECT_EQ(Flags({Enabled(0), Enabled(2)}), idleEnabled);
@@ -247,8 +246,7 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
     for (const auto& [name, releaseThroughOwner, boundOnOwner] : kReleaseOrders) {
         SCOPED_TRACE(name);
         ASSERT_EQ(context->MakeCurrent(), 0u);
-        VertexArray* array = context->CreateVertexArray();
-        array->SetVertexBuffer(buffer, 0, 0);
+        VertexArray* array = MakeArray(buffer);
         if (boundOnOwner) context->BindVertexArray(array);
         const GLuint vao = boundOnOwner ? Get(GL_VERTEX_ARRAY_BINDING) : 0;  // the owner's VAO of the array
         ASSERT_EQ(shared->MakeCurrent(), 0u);
@@ -256,7 +254,7 @@ TEST_F(VertexArrayTest, NoReleaseOrderLeavesARecordOfFreedMemory) {
         // dirty" there is no reason to skip the attributes here.
         EXPECT_EQ(shared->BindVertexArray(array), ResultCode::Success);
         EXPECT_EQ(Flags({Enabled(0), Enabled(1)}), Flags(2, GL_TRUE));
-        EXPECT_EQ((releaseThroughOwner ? context.get() : shared)->ReleaseVertexArray(&array), 0u);
+        EXPECT_EQ((releaseThroughOwner ? context.get() : shared)->ReleaseVertexArray(&arrays.back()), 0u);
         EXPECT_EQ(currentContext, shared);  // a release on the owner's behalf switches back
         // Both records are gone: these reach no freed array.
         EXPECT_EQ(shared->BindVertexArray(nullptr), ResultCode::Success);
