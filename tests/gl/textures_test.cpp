@@ -309,6 +309,7 @@ TEST_F(TextureTest, CopiesMoveTexelsBetweenPixelBuffersTexturesAndTheBackBuffer)
         EXPECT_EQ(std::vector<float>(rgba + 12, rgba + 16), std::vector<float>(colour, colour + 4));
         EXPECT_EQ(Get(GL_READ_BUFFER), GL_FRONT);
         EXPECT_EQ(context->CopyFramebuffer(7, destination), ResultCode::Success);
+        EXPECT_EQ(Get(GL_READ_BUFFER), GL_FRONT);  // put back after the copy too
         EXPECT_EQ(Image(destination, 128)[125], green * 255) << "green of the last texel";
     }
     __glewCopyTextureSubImage2DEXT = copyDirectStateAccess;
