@@ -9,16 +9,9 @@
 #include <GL/glxew.h>
 #endif
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <string>
 #include <thread>
-#include <tuple>
-#include <type_traits>
-#include <utility>
 
 using namespace vindra;
 using namespace vindra_test;
@@ -85,46 +78,44 @@ TEST(NoCompute, WithoutPlatform) { ExpectNoCompute({{kInfo, "Loaded libOpenCL.so
 
 // Runtime answers twisted for a test (null or 0: the runtime's own), and the calls the library made.
 struct Twists {
-    const char* platformVendor = nullptr;
-    const char* platformVersion = nullptr;
+    const char *platformVendor = nullptr, *platformVersion = nullptr;
     cl_int glContextError = 0;  // clGetGLContextInfoKHR's
     bool deviceInfoFails = false;
 } twists;
 ClApi runtime;  // the library's entry points before the twists
 clGetGLContextInfoKHR_fn glContextInfo;
-std::vector<std::pair<std::string, const void*> > calls;
+using Calls = std::vector<std::pair<std::string, const void*> >;
+Calls calls;
 
-const void* Handle(const cl_mem* objects) { return objects[0]; }
-template <typename T>
-const void* Handle(T object) {
-    return std::is_pointer_v<T> ? reinterpret_cast<const void*>(object) : nullptr;
+// A recorded call's handle: its first argument, or the GL object it acquires or releases.
+template <typename... A>
+const void* Handle(const void* first, A...) {
+    return first;
 }
-// Records each call of an entry point by its name, with the handle of argument `At`, and lets it through.
-template <auto Entry, size_t At, typename Function>
-struct Recorder;
-template <auto Entry, size_t At, typename R, typename... A>
-struct Recorder<Entry, At, R (*)(A...)> {
-    static inline const char* name;
-    static R Call(A... args) {
-        calls.push_back({name, Handle(std::get<At>(std::forward_as_tuple(args...)))});
-        return (runtime.*Entry)(args...);
-    }
-};
-#define RECORD(entry, at)                                                        \
-    using entry##Recorder = Recorder<&ClApi::entry, at, decltype(ClApi::entry)>; \
-    entry##Recorder::name = #entry;                                              \
-    cl.entry = &entry##Recorder::Call
-
-cl_int GlContextInfo(const cl_context_properties* properties, cl_gl_context_info name, size_t size, void* value,
-                     size_t* sizeRet) {
-    return twists.glContextError != 0 ? twists.glContextError : glContextInfo(properties, name, size, value, sizeRet);
+template <typename... A>
+const void* Handle(cl_command_queue, cl_uint, const cl_mem* objects, A...) {
+    return objects[0];
 }
+// The entry points whose calls are recorded by name and handle, and let through.
+// clang-format off
+#define RECORDED_ENTRIES(X)                                                                                \
+    X(clEnqueueAcquireGLObjects) X(clEnqueueReleaseGLObjects) X(clFinish) X(clReleaseCommandQueue)        \
+    X(clReleaseContext) X(clReleaseProgram) X(clReleaseKernel) X(clReleaseMemObject)
+// clang-format on
+#define RECORD(entry)                               \
+    cl.entry = [](auto... args) {                   \
+        calls.push_back({#entry, Handle(args...)}); \
+        return runtime.entry(args...);              \
+    };
 
 // The runtime's clGetGLContextInfoKHR behind a twisted one, the lookup recorded.
 void* Lookup(const char* kind, void* found) {
     calls.push_back({kind, nullptr});
     glContextInfo = clGetGLContextInfoKHR_fn(found);
-    return reinterpret_cast<void*>(&GlContextInfo);
+    clGetGLContextInfoKHR_fn twisted = [](auto... args) {
+        return twists.glContextError != 0 ? twists.glContextError : glContextInfo(args...);
+    };
+    return reinterpret_cast<void*>(twisted);
 }
 
 void Twist() {
@@ -136,24 +127,16 @@ void Twist() {
             return runtime.clGetPlatformInfo(platform, name, size, value, ret);
         return std::snprintf(static_cast<char*>(value), size, "%s", text), CL_SUCCESS;
     };
-    cl.clGetDeviceInfo = [](cl_device_id device, cl_device_info name, size_t size, void* value, size_t* ret) {
-        return twists.deviceInfoFails ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(device, name, size, value, ret);
+    cl.clGetDeviceInfo = [](auto... args) {
+        return twists.deviceInfoFails ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(args...);
     };
-    cl.clGetExtensionFunctionAddressForPlatform = [](cl_platform_id platform, const char* name) {
-        return Lookup("per platform", runtime.clGetExtensionFunctionAddressForPlatform(platform, name));
+    cl.clGetExtensionFunctionAddressForPlatform = [](auto... args) {
+        return Lookup("per platform", runtime.clGetExtensionFunctionAddressForPlatform(args...));
     };
-    cl.clGetExtensionFunctionAddress = [](const char* name) {
-        return Lookup("any platform", runtime.clGetExtensionFunctionAddress(name));
+    cl.clGetExtensionFunctionAddress = [](auto... args) {
+        return Lookup("any platform", runtime.clGetExtensionFunctionAddress(args...));
     };
-    RECORD(clEnqueueAcquireGLObjects, 2);
-    RECORD(clEnqueueReleaseGLObjects, 2);
-    RECORD(clFinish, 0);
-    RECORD(clCreateFromGLTexture, 4);
-    RECORD(clReleaseCommandQueue, 0);
-    RECORD(clReleaseContext, 0);
-    RECORD(clReleaseProgram, 0);
-    RECORD(clReleaseKernel, 0);
-    RECORD(clReleaseMemObject, 0);
+    RECORDED_ENTRIES(RECORD)
 }
 
 template <typename T>
@@ -181,10 +164,8 @@ protected:
         calls.clear();
     }
     void TearDown() override {
-        for (ComputeProgram*& program : programs)
-            EXPECT_TRUE(context->ReleaseComputeProgram(&program) == kOk && program == nullptr);
-        for (ComputeBuffer*& buffer : buffers)
-            EXPECT_TRUE(context->ReleaseComputeBuffer(&buffer) == kOk && buffer == nullptr);
+        for (ComputeProgram*& program : programs) EXPECT_EQ(context->ReleaseComputeProgram(&program), kOk);
+        for (ComputeBuffer*& buffer : buffers) EXPECT_EQ(context->ReleaseComputeBuffer(&buffer), kOk);
         GlTest::TearDown();
         Cl() = runtime;
     }
@@ -213,15 +194,14 @@ kernel void Twice(global float* vertices, write_only image2d_t image, float fact
     write_imagef(image, (int2)(i, 0), (float4)(vertices[i] / 16.0f, 0.0f, 0.0f, 1.0f));
 })";
 
-// The listing of a context that brings compute up, in its exact layout; contexts that share take its state
+// The listing of a context that brings compute up, in its exact layout; a context that shares takes its state
 // without a word, and the last of them releases the queue, then the OpenCL context.
 TEST_F(ComputeTest, SetUpListsPlatformsAndDevicesOnceForContextsThatShare) {
     ContextPtr owner = Create(init);
     std::vector<Message> said = capture.Take();
     const auto platform = Info<cl_platform_id>(*owner, ContextInfo::ComputePlatform);
     const auto device = Info<cl_device_id>(*owner, ContextInfo::ComputeDevice);
-    cl_uint units = 0, megahertz = 0;
-    clGetDeviceInfo(device, CL_DEVICE_MAX_COMPUTE_UNITS, sizeof units, &units, nullptr);
+    cl_uint megahertz = 0;
     clGetDeviceInfo(device, CL_DEVICE_MAX_CLOCK_FREQUENCY, sizeof megahertz, &megahertz, nullptr);
     char lines[2][1024];
     std::snprintf(lines[0], sizeof lines[0], "Platform %3d: %-36s - %-28s -             %s", 0,
@@ -230,94 +210,82 @@ TEST_F(ComputeTest, SetUpListsPlatformsAndDevicesOnceForContextsThatShare) {
                   Text(clGetPlatformInfo, platform, CL_PLATFORM_VENDOR).c_str());
     std::snprintf(lines[1], sizeof lines[1], " *Device %3d: %-36s - %-28s - [%4d/%4d] %s", 0,
                   Text(clGetDeviceInfo, device, CL_DEVICE_NAME).c_str(),
-                  Text(clGetDeviceInfo, device, CL_DEVICE_VERSION).c_str(), units, megahertz,
+                  Text(clGetDeviceInfo, device, CL_DEVICE_VERSION).c_str(),
+                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits), megahertz,
                   Text(clGetDeviceInfo, device, CL_DEVICE_VENDOR).c_str());
     const Message separator = {kContinuation, std::string(49, '-')};
     ASSERT_FALSE(said.empty());
-    EXPECT_EQ(said[0].text.rfind("Loaded libOpenCL.so.1 from: /", 0), 0u);
     EXPECT_EQ(said, (std::vector<Message>{said[0],
                                           {kInfo, "OpenCL: Platforms & Devices"},
                                           separator,
                                           {kContinuation, lines[0]},
                                           {kContinuation, lines[1]},
                                           separator}));
-    ContextPtr shared(owner->CreateSharedContext());
     init.shareContext = owner.get();
     ContextPtr adopting = Create(init);
     ExpectMessages({});
     const auto state = Info<cl_context>(*owner, ContextInfo::ComputeContext);
     const auto queue = Info<cl_command_queue>(*owner, ContextInfo::ComputeQueue);
-    EXPECT_TRUE(Info<cl_context>(*shared, ContextInfo::ComputeContext) == state &&
-                Info<cl_context>(*adopting, ContextInfo::ComputeContext) == state);
+    EXPECT_EQ(Info<cl_context>(*adopting, ContextInfo::ComputeContext), state);
     calls.clear();
     owner.reset();
-    shared.reset();
     EXPECT_TRUE(calls.empty());
     adopting.reset();
-    EXPECT_EQ(calls, (decltype(calls){{"clReleaseCommandQueue", queue}, {"clReleaseContext", state}}));
+    EXPECT_EQ(calls, (Calls{{"clReleaseCommandQueue", queue}, {"clReleaseContext", state}}));
 }
 
 struct ChoiceCase {
     const char* name;
     Twists twists;
     int32_t platform, device;
-    bool compute;
-    std::vector<std::string> lookups;  // of clGetGLContextInfoKHR
-    std::vector<Message> said;         // besides the runtime's path and the listing
+    Calls lookups;              // of clGetGLContextInfoKHR
+    std::vector<Message> said;  // besides the runtime's path and the listing
 };
-const std::string kPer = "per platform";
+const Calls kPer = {{"per platform", nullptr}};
 // clang-format off
 const ChoiceCase kChoiceCases[] = {
-    {"Automatic", {}, -1, -1, true, {kPer}, {}},
-    {"IntelBesideAnotherGlVendor", {"Intel(R) Corporation"}, -1, -1, false, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
-    {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, true, {kPer}, {}},
-    {"DeviceByIndex", {}, -1, 0, true, {}, {}},
-    {"DeviceIndexPastTheEnd", {}, 0, 1, true, {kPer}, {}},
-    {"PlatformIndexPastTheEnd", {}, 1, -1, false, {}, {kNoContext}},
-    {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, true, {"any platform"}, {}},
-    {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, false, {kPer}, {kNoContext}},
-    {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, false, {kPer}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
-    {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, false, {kPer}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
+    {"IntelBesideAnotherGlVendor", {"Intel(R) Corporation"}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
+    {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, kPer, {}},
+    {"DeviceByIndex", {}, -1, 0, {}, {}},
+    {"DeviceIndexPastTheEnd", {}, 0, 1, kPer, {}},
+    {"PlatformIndexPastTheEnd", {}, 1, -1, {}, {kNoContext}},
+    {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, {{"any platform", nullptr}}, {}},
+    {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, kPer, {kNoContext}},
+    {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, kPer, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
+    {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, kPer, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
 };
 // clang-format on
 
+// Without compute a context says why; with it, the listing follows (left out here).
 TEST_F(ComputeTest, PlatformAndDeviceChoice) {
     for (const ChoiceCase& row : kChoiceCases) {
         SCOPED_TRACE(row.name);
         twists = row.twists;
         calls.clear();
-        ContextInitData made = init;
-        made.clPlatformIndex = row.platform;
-        made.clDeviceIndex = row.device;
-        void* queue = nullptr;
-        ContextPtr(Create(made))->GetInfo(ContextInfo::ComputeQueue, sizeof queue, &queue, nullptr);
-        EXPECT_EQ(queue != nullptr, row.compute);
-        std::vector<Message> said = capture.Take();
-        said.erase(std::remove_if(said.begin(), said.end(),
-                                  [](const Message& message) {
-                                      return message.level == kContinuation || message.text.rfind("Loaded ", 0) == 0 ||
-                                             message.text == "OpenCL: Platforms & Devices";
-                                  }),
-                   said.end());
+        init.clPlatformIndex = row.platform;
+        init.clDeviceIndex = row.device;
+        ContextPtr made = Create(init);
+        EXPECT_EQ(calls, row.lookups);
+        std::vector<Message> said;
+        for (const Message& message : capture.Take())
+            if (message.level != kContinuation && message.text.rfind("Loaded ", 0) != 0 &&
+                message.text != "OpenCL: Platforms & Devices")
+                said.push_back(message);
         EXPECT_EQ(said, row.said);
-        std::vector<std::string> lookups;
-        for (const auto& call : calls)
-            if (call.first.find("platform") != std::string::npos) lookups.push_back(call.first);
-        EXPECT_EQ(lookups, row.lookups);
     }
 }
 
 // Explicit synchronisation finishes the queue after kernels (and GL before them); each context decides once.
 TEST_F(ComputeTest, InteropSynchronisationIsDecidedOncePerContext) {
-    const struct {
-        const char *vendor, *extensions, *sync;
-    } kSyncCases[] = {
+    // clang-format off
+    const struct { const char *vendor, *extensions, *sync; } kSyncCases[] = {
         {"Advanced Micro Devices, Inc.", "cl_khr_gl_event", "explicit"},
         {"NVIDIA Corporation", "", "implicit"},
         {"Another Vendor", "cl_khr_gl_event", "implicit"},
         {"Another Vendor", "", "explicit"},
         {"", "cl_khr_gl_event", "explicit"},
     };
+    // clang-format on
     for (const auto& row : kSyncCases) {
         SCOPED_TRACE(std::string(row.vendor) + " " + row.extensions);
         setenv("VINDRA_CL_LAYER_VENDOR", row.vendor, 1);
@@ -351,7 +319,6 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
     std::thread([&] { EXPECT_EQ(glVertices->GetComputeHandle(), nullptr); }).join();  // no current context there
     const void* objects[4] = {glVertices->GetComputeHandle(), reinterpret_cast<void*>(image->GetHandle(2)), nullptr,
                               glMore->GetComputeHandle()};
-    EXPECT_EQ(calls, (decltype(calls){{"clCreateFromGLTexture", nullptr}}));  // made by Init
     ComputeKernel* kernel = Program(kTwice)->Build() == 0 ? programs.back()->GetKernel("Twice") : nullptr;
     ASSERT_TRUE(kernel && kernel->SetArgument(3, KernelArgKind::ArgPixelBuffer, 0, more) == kOk &&
                 kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, image) == kOk &&
@@ -362,10 +329,9 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
     const auto queue = Info<cl_command_queue>(*context, ContextInfo::ComputeQueue);
     for (int launch = 0; launch < 3; ++launch) {
         calls.clear();
-        EXPECT_TRUE(context->SyncPreCompute() == kOk && context->SyncPostCompute() == 0);
         EXPECT_EQ(context->ExecuteComputeKernel(kernel, 1, &global, launch < 2 ? &local : &tooLarge),
                   launch < 2 ? kOk : ResultCode::InvalidOperation);
-        decltype(calls) expected;
+        Calls expected;
         for (const char* step : {"clEnqueueAcquireGLObjects", "clEnqueueReleaseGLObjects"})
             for (int index : {0, 1, 3}) {
                 if (launch == 0 && index == 0 && step[9] == 'R') expected.push_back({"clFinish", queue});
@@ -373,23 +339,21 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
             }
         EXPECT_EQ(calls, expected);
     }
-    ExpectMessages({{kInfo, "OpenCL: GL interop using implicit synchronization"},
-                    {kError, "OpenCL: Failed to enqueue kernel: Twice -54"}});
-    float read[8] = {};
-    uint8_t texels[16] = {};
-    glGetNamedBufferSubData(glVertices->GetName(), 0, 16, read);
-    glGetNamedBufferSubData(glMore->GetName(), 0, 16, read + 4);
-    glGetTextureImage(GLuint(image->GetHandle(0)), 0, GL_RGBA, GL_UNSIGNED_BYTE, sizeof texels, texels);
-    EXPECT_EQ(std::vector<float>(read, read + 8), (std::vector<float>{4, 8, 12, 16, 2, 2, 2, 2}));
-    EXPECT_EQ(Bytes(texels, texels + 16), (Bytes{64, 0, 0, 255, 128, 0, 0, 255, 191, 0, 0, 255, 255, 0, 0, 255}));
+    ExpectMessages({{kError, "OpenCL: Failed to enqueue kernel: Twice -54"}});
+    std::vector<float> read(8);
+    Bytes texels(16);
+    glGetNamedBufferSubData(glVertices->GetName(), 0, 16, read.data());
+    glGetNamedBufferSubData(glMore->GetName(), 0, 16, read.data() + 4);
+    glGetTextureImage(GLuint(image->GetHandle(0)), 0, GL_RGBA, GL_UNSIGNED_BYTE, 16, texels.data());
+    EXPECT_EQ(read, (std::vector<float>{4, 8, 12, 16, 2, 2, 2, 2}));
+    EXPECT_EQ(texels, (Bytes{64, 0, 0, 255, 128, 0, 0, 255, 191, 0, 0, 255, 255, 0, 0, 255}));
     EXPECT_TRUE(image->AcquireForCompute() == kOk && image->ReleaseFromCompute() == kOk);
     calls.clear();
     context->ReleaseTexture(&image);
     context->ReleasePixelBuffer(&more);
     context->ReleaseVertexBuffer(&vertices);
-    EXPECT_EQ(calls, (decltype(calls){{"clReleaseMemObject", objects[1]},
-                                      {"clReleaseMemObject", objects[3]},
-                                      {"clReleaseMemObject", objects[0]}}));
+    const char* const kRelease = "clReleaseMemObject";
+    EXPECT_EQ(calls, (Calls{{kRelease, objects[1]}, {kRelease, objects[3]}, {kRelease, objects[0]}}));
 }
 
 // Programs, kernels, arguments, launches and buffers refused with one message each; kernels are made once per
@@ -397,9 +361,17 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
 TEST_F(ComputeTest, RefusalsNameTheirReason) {
     ComputeProgram *empty = Program(nullptr), *twice = Program(kTwice);
     ComputeKernel* kernel = twice->Build() == 0 ? twice->GetKernel("Twice") : nullptr;
+    ASSERT_TRUE(kernel != nullptr && twice->GetKernel("Twice") == kernel);  // made once
     ComputeBuffer *none = Buffer(0, nullptr), *buffer = Buffer(16, nullptr);
     ComputeProgram *noProgram = nullptr, *rebuilt = context->CreateComputeProgram(), *released = rebuilt;
+    // A second build lets the first program object go; the program goes with its kernels.
     rebuilt->AddSources(1, &kTwice, nullptr);
+    ASSERT_TRUE(rebuilt->Build() == 0 && rebuilt->GetKernel("Twice") != nullptr);
+    calls.clear();
+    EXPECT_TRUE(rebuilt->Build() == 0 && context->ReleaseComputeProgram(&rebuilt) == kOk && rebuilt == nullptr);
+    std::vector<std::string> names;
+    for (const auto& call : calls) names.push_back(call.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"clReleaseProgram", "clReleaseKernel", "clReleaseProgram"}));
     const float factor = 2;
     const size_t four = 4, cube[3] = {4, 1, 1};
     const auto arg = [&](uint32_t index, uint32_t kind, size_t size, const void* value) {
@@ -412,35 +384,22 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
     const struct { const char* name; std::function<int64_t()> call; int64_t result; std::string message; } kRefusals[] = {
         {"KernelBeforeBuild", [&] { return int64_t(empty->GetKernel("Twice")); }, 0, "OpenCL: Failed to create kernel Twice for program: (-44)"},
         {"NoSources", [&] { return empty->Build(); }, 1, "OpenCL: Failed to create program: -30"},
-        {"UnknownKernel", [&] { return int64_t(twice->GetKernel("Thrice")); }, 0, "OpenCL: Failed to create kernel Thrice for program: (-46)"},
         {"NullResource", [&] { return arg(0, 4, 0, nullptr); }, 4, "OpenCL: Failed to set kernel argument: Invalid kernel arguments"},
         {"NotABuffer", [&] { return arg(0, 3, 0, &factor); }, 4, "is not a buffer of this library"},
         {"NotATexture", [&] { return arg(1, 0, 0, &factor); }, 4, "is not a texture of this library"},
         {"NoStorage", [&] { return arg(3, 4, 0, none); }, 4, "OpenCL: Failed to set kernel argument: Invalid memory object"},
         {"WrongSize", [&] { return arg(2, 9, 2, &factor); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument size"},
-        {"NoSuchIndex", [&] { return arg(5, 5, 4, &factor); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument index"},
-        {"ArgumentsMissing", [&] { return launch(kernel, 3, cube); }, 4, "OpenCL: Failed to enqueue kernel: Twice -52"},
-        {"NoDimension", [&] { return launch(kernel, 0, &four); }, 4, "OpenCL: Failed to enqueue kernel: Twice -53"},
+        {"ThreeDimensions", [&] { return launch(kernel, 3, cube); }, 4, "OpenCL: Failed to enqueue kernel: Twice -52"},
         {"NoGlobalSize", [&] { return launch(kernel, 1, nullptr); }, 4, "OpenCL: Failed to enqueue kernel: Twice -63"},
-        {"NullKernel", [&] { return launch(nullptr, 1, &four); }, 3, "GlContext::ExecuteComputeKernel: null compute kernel"},
         {"NotAKernel", [&] { return launch(reinterpret_cast<ComputeKernel*>(none), 1, &four); }, 3, "is not a compute kernel of this library"},
         {"NullProgram", [&] { return int64_t(context->ReleaseComputeProgram(&noProgram)); }, 3, "GlContext::ReleaseComputeProgram: null program"},
         {"ReleasedProgram", [&] { return int64_t(context->ReleaseComputeProgram(&released)); }, 3, "is not a compute program of this library"},
         {"NullProgramAddress", [&] { return int64_t(context->ReleaseComputeProgram(nullptr)); }, 3, "GlContext::ReleaseComputeProgram: null address"},
-        {"NullBufferAddress", [&] { return int64_t(context->ReleaseComputeBuffer(nullptr)); }, 3, "GlContext::ReleaseComputeBuffer: null address"},
         {"CopyToNothing", [&] { return int64_t(context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4)); }, 3, "GlContext::CopyComputeBuffer: null compute buffer"},
         {"MapWithoutStorage", [&] { return int64_t(none->MapBuffer(MapAccess::Read)); }, 0, "OpenCL: Failed to map buffer: -38"},
         {"MapPastTheStorage", [&] { return buffer->Create(64, nullptr, BufferUsage::StaticCopy) == kOk ? int64_t(buffer->MapBuffer(MapAccess::Read)) : -1; }, 0, "OpenCL: Failed to map buffer: -30"},
     };
     // clang-format on
-    ASSERT_TRUE(kernel != nullptr && twice->GetKernel("Twice") == kernel);  // made once
-    // A second build lets the first program object go; the program goes with its kernels.
-    ASSERT_TRUE(rebuilt->Build() == 0 && rebuilt->GetKernel("Twice") != nullptr);
-    calls.clear();
-    EXPECT_TRUE(rebuilt->Build() == 0 && context->ReleaseComputeProgram(&rebuilt) == kOk && rebuilt == nullptr);
-    std::vector<std::string> names;
-    for (const auto& call : calls) names.push_back(call.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"clReleaseProgram", "clReleaseKernel", "clReleaseProgram"}));
     for (const auto& row : kRefusals) {
         EXPECT_EQ(row.call(), row.result) << row.name;
         std::vector<Message> said = capture.Take();
@@ -465,8 +424,7 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
     // clang-format off
     const struct { BufferUsage usage; bool data; cl_mem_flags flags; } kUsages[] = {
         {BufferUsage::StaticDraw, true, CL_MEM_READ_ONLY | kCopy}, {BufferUsage::DynamicRead, false, CL_MEM_WRITE_ONLY},
-        {BufferUsage::StagingCopy, true, CL_MEM_READ_WRITE | kCopy}, {BufferUsage::HostRead, true, kHost | CL_MEM_WRITE_ONLY | kCopy},
-        {BufferUsage::HostCopy, false, kHost | CL_MEM_READ_WRITE}, {BufferUsage(15), false, CL_MEM_READ_WRITE},
+        {BufferUsage::HostRead, true, kHost | CL_MEM_WRITE_ONLY | kCopy}, {BufferUsage(15), false, CL_MEM_READ_WRITE},
     };
     // clang-format on
     Bytes read(16);
@@ -498,7 +456,6 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
                                 int(buffer->ReadBuffer(12, 8, read.data())),
                                 int(context->CopyComputeBuffer(none, buffer, 0, 0, 4))}),
               std::vector<int>({4, 3, 3, 4, 4, 4}));
-    ExpectMessages({});
 }
 
 // The compute queries answer from the device, or with their fall-backs; without a query of its own the video
@@ -517,9 +474,8 @@ TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
     clGetDeviceInfo(device, CL_DEVICE_GLOBAL_MEM_SIZE, sizeof global, &global, nullptr);
     clGetDeviceInfo(device, CL_DEVICE_HOST_UNIFIED_MEMORY, sizeof unified, &unified, nullptr);
     const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
-    EXPECT_EQ(Info<uint64_t>(*Create(init), ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
+    EXPECT_EQ(Info<uint64_t>(*context, ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
     __GLXEW_MESA_query_renderer = mesaQuery;
-    capture.Take();  // the listing of the context made for the query
     for (bool fails : {false, true}) {
         twists.deviceInfoFails = fails;
         for (const auto& row : kDeviceQueries) {
