@@ -79,7 +79,7 @@ TEST(NoCompute, WithoutPlatform) { ExpectNoCompute({{kInfo, "Loaded libOpenCL.so
 struct Twists {
     const char *platformVendor = nullptr, *platformVersion = nullptr;
     cl_int glContextError = 0;  // clGetGLContextInfoKHR's
-    bool deviceInfoFails = false;
+    bool noDeviceInfo = false;
 } twists;
 ClApi runtime;  // the library's entry points before the twists
 clGetGLContextInfoKHR_fn glContextInfo;
@@ -95,17 +95,18 @@ const void* Handle(cl_command_queue, cl_uint, const cl_mem* objects, ...) { retu
     X(clEnqueueAcquireGLObjects) X(clEnqueueReleaseGLObjects) X(clFinish) X(clReleaseCommandQueue)        \
     X(clReleaseContext) X(clReleaseMemObject)
 // clang-format on
-#define RECORD(entry) cl.entry = [](auto... a) { return calls.push_back({#entry, Handle(a...)}), runtime.entry(a...); };
+#define RECORD(e) Cl().e = [](auto... a) { return calls.push_back({#e, Handle(a...)}), runtime.e(a...); };
 
-// The runtime's clGetGLContextInfoKHR behind a twisted one, the lookup recorded.
-void* Lookup(const char* kind, void* found) {
-    calls.push_back({kind, nullptr});
+// The lookups of clGetGLContextInfoKHR, recorded by the entry point's name; they find a twisted one in front of the
+// runtime's.
+void* Twisted(void* found) {
     glContextInfo = clGetGLContextInfoKHR_fn(found);
     clGetGLContextInfoKHR_fn twisted = [](auto... a) {
         return twists.glContextError != 0 ? twists.glContextError : glContextInfo(a...);
     };
     return reinterpret_cast<void*>(twisted);
 }
+#define LOOKUP(e) Cl().e = [](auto... a) { return calls.push_back({#e, nullptr}), Twisted(runtime.e(a...)); };
 
 template <typename T>
 T Info(Context& context, ContextInfo query) {
@@ -127,23 +128,18 @@ protected:
         capture.keepComputeSetUp = true;
         GlTest::SetUp();
         ASSERT_NE(Info<cl_context>(*context, ContextInfo::ComputeContext), nullptr) << "run with the OpenCL layer";
-        ClApi& cl = Cl();
-        runtime = cl;
-        cl.clGetPlatformInfo = [](auto platform, cl_platform_info name, auto size, auto value, auto ret) {
+        runtime = Cl();
+        Cl().clGetPlatformInfo = [](auto platform, cl_platform_info name, auto size, auto value, auto ret) {
             const char* text = name == CL_PLATFORM_VENDOR ? twists.platformVendor : twists.platformVersion;
             if (text == nullptr || (name != CL_PLATFORM_VENDOR && name != CL_PLATFORM_VERSION))
                 return runtime.clGetPlatformInfo(platform, name, size, value, ret);
             return std::snprintf(static_cast<char*>(value), size, "%s", text), CL_SUCCESS;
         };
-        cl.clGetDeviceInfo = [](auto... a) {
-            return twists.deviceInfoFails ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(a...);
+        Cl().clGetDeviceInfo = [](auto... a) {
+            return twists.noDeviceInfo ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(a...);
         };
-        cl.clGetExtensionFunctionAddressForPlatform = [](auto... a) {
-            return Lookup("per platform", runtime.clGetExtensionFunctionAddressForPlatform(a...));
-        };
-        cl.clGetExtensionFunctionAddress = [](auto... a) {
-            return Lookup("any platform", runtime.clGetExtensionFunctionAddress(a...));
-        };
+        LOOKUP(clGetExtensionFunctionAddressForPlatform)
+        LOOKUP(clGetExtensionFunctionAddress)
         RECORDED_ENTRIES(RECORD)
         twists = {};
         calls.clear();
@@ -170,11 +166,9 @@ protected:
 };
 
 const char* const kTwice = R"(
-kernel void Twice(global float* vertices, write_only image2d_t image, float factor, global float* more,
-                  local float* scratch) {
+kernel void Twice(global float* vertices, write_only image2d_t image, float factor, global float* more) {
     int i = get_global_id(0);
-    scratch[get_local_id(0)] = vertices[i] * factor;
-    vertices[i] = scratch[get_local_id(0)];
+    vertices[i] *= factor;
     more[i] += 1.0f;
     write_imagef(image, (int2)(i, 0), (float4)(vertices[i] / 16.0f, 0.0f, 0.0f, 1.0f));
 })";
@@ -216,18 +210,17 @@ TEST_F(ComputeTest, SetUpListsPlatformsAndDevicesOnceForContextsThatShare) {
 // Without compute a context says why (its listing, with it, is left out here); the lookups are those of
 // clGetGLContextInfoKHR.
 TEST_F(ComputeTest, PlatformAndDeviceChoice) {
-    const Calls kPer = {{"per platform", nullptr}};
     // clang-format off
     const struct { const char* name; Twists twists; int32_t platform, device; Calls lookups; std::vector<Message> said; } kChoiceCases[] = {
         {"IntelBesideAnotherGlVendor", {"Intel(R) Corporation"}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
-        {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, kPer, {}},
+        {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"DeviceByIndex", {}, -1, 0, {}, {}},
-        {"DeviceIndexPastTheEnd", {}, 0, 1, kPer, {}},
+        {"DeviceIndexPastTheEnd", {}, 0, 1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"PlatformIndexPastTheEnd", {}, 1, -1, {}, {kNoContext}},
-        {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, {{"any platform", nullptr}}, {}},
-        {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, kPer, {kNoContext}},
-        {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, kPer, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
-        {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, kPer, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
+        {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
+        {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
+        {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
+        {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
     };
     // clang-format on
     for (const auto& row : kChoiceCases) {
@@ -292,8 +285,7 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
     ASSERT_TRUE(kernel && kernel->SetArgument(3, KernelArgKind::ArgPixelBuffer, 0, more) == kOk &&
                 kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, image) == kOk &&
                 kernel->SetArgument(0, KernelArgKind::ArgIndexBuffer, 0, vertices) == kOk &&
-                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk &&
-                kernel->SetArgument(4, KernelArgKind::ArgValue, 1024, nullptr) == kOk);
+                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk);
     const size_t global = 4, local = 2, tooLarge = 5;
     const auto queue = Info<cl_command_queue>(*context, ContextInfo::ComputeQueue);
     const char *acquire = "clEnqueueAcquireGLObjects", *release = "clEnqueueReleaseGLObjects",
@@ -331,26 +323,24 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
     ASSERT_TRUE(kernel != nullptr && twice->GetKernel("Twice") == kernel);  // made once
     ComputeBuffer *none = Buffer(0, nullptr), *buffer = Buffer(16, nullptr);
     auto* notAProgram = reinterpret_cast<ComputeProgram*>(none);
-    const float factor = 2;
-    const size_t four = 4, cube[3] = {4, 1, 1};
+    const size_t cube[3] = {4, 1, 1};  // also the bytes of things that are not the library's
     // clang-format off
     const struct { const char* name; std::function<int64_t()> call; int64_t result; std::string message; } kRefusals[] = {
         {"KernelBeforeBuild", [&] { return int64_t(empty->GetKernel("Twice")); }, 0, "OpenCL: Failed to create kernel Twice for program: (-44)"},
         {"NoSources", [&] { return empty->Build(); }, 1, "OpenCL: Failed to create program: -30"},
         {"NullResource", [&] { return int64_t(kernel->SetArgument(0, KernelArgKind::ArgComputeBuffer, 0, nullptr)); }, 4, "OpenCL: Failed to set kernel argument: Invalid kernel arguments"},
-        {"NotABuffer", [&] { return int64_t(kernel->SetArgument(0, KernelArgKind::ArgPixelBuffer, 0, &factor)); }, 4, "is not a buffer of this library"},
-        {"NotATexture", [&] { return int64_t(kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, &factor)); }, 4, "is not a texture of this library"},
+        {"NotABuffer", [&] { return int64_t(kernel->SetArgument(0, KernelArgKind::ArgPixelBuffer, 0, cube)); }, 4, "is not a buffer of this library"},
+        {"NotATexture", [&] { return int64_t(kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, cube)); }, 4, "is not a texture of this library"},
         {"NoStorage", [&] { return int64_t(kernel->SetArgument(3, KernelArgKind::ArgComputeBuffer, 0, none)); }, 4, "OpenCL: Failed to set kernel argument: Invalid memory object"},
-        {"WrongSize", [&] { return int64_t(kernel->SetArgument(2, KernelArgKind(9), 2, &factor)); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument size"},
+        {"WrongSize", [&] { return int64_t(kernel->SetArgument(2, KernelArgKind(9), 2, cube)); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument size"},
         {"ThreeDimensions", [&] { return int64_t(context->ExecuteComputeKernel(kernel, 3, cube, nullptr)); }, 4, "OpenCL: Failed to enqueue kernel: Twice -52"},
         {"NoGlobalSize", [&] { return int64_t(context->ExecuteComputeKernel(kernel, 1, nullptr, nullptr)); }, 4, "OpenCL: Failed to enqueue kernel: Twice -63"},
-        {"NotAKernel", [&] { return int64_t(context->ExecuteComputeKernel(reinterpret_cast<ComputeKernel*>(none), 1, &four, nullptr)); }, 3, "is not a compute kernel of this library"},
+        {"NotAKernel", [&] { return int64_t(context->ExecuteComputeKernel(reinterpret_cast<ComputeKernel*>(none), 1, cube, nullptr)); }, 3, "is not a compute kernel of this library"},
         {"NullProgram", [&] { return int64_t(context->ReleaseComputeProgram(&noProgram)); }, 3, "GlContext::ReleaseComputeProgram: null program"},
         {"NotAProgram", [&] { return int64_t(context->ReleaseComputeProgram(&notAProgram)); }, 3, "is not a compute program of this library"},
         {"NullProgramAddress", [&] { return int64_t(context->ReleaseComputeProgram(nullptr)); }, 3, "GlContext::ReleaseComputeProgram: null address"},
         {"CopyToNothing", [&] { return int64_t(context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4)); }, 3, "GlContext::CopyComputeBuffer: null compute buffer"},
         {"MapWithoutStorage", [&] { return int64_t(none->MapBuffer(MapAccess::Read)); }, 0, "OpenCL: Failed to map buffer: -38"},
-        {"MapPastTheStorage", [&] { return buffer->Create(64, nullptr, BufferUsage::StaticCopy) == kOk ? int64_t(buffer->MapBuffer(MapAccess::Read)) : -1; }, 0, "OpenCL: Failed to map buffer: -30"},
     };
     // clang-format on
     for (const auto& row : kRefusals) {
@@ -364,8 +354,7 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
     ASSERT_EQ(said.size(), 5u) << Describe(said);
     EXPECT_EQ(said[0], (Message{kError, "CL: Failed to build program: -11"}));
     for (size_t line = 1; line < 5; ++line)
-        EXPECT_TRUE(said[line].level == kContinuation &&
-                    said[line].text.find("undeclared identifier") != std::string::npos &&
+        EXPECT_TRUE(said[line].level == kContinuation && said[line].text.find("undeclared") != std::string::npos &&
                     (said[line].text.find('\n') != std::string::npos) == (line == 4) && said[line].text.back() != '\n')
             << said[line].text;
 }
@@ -428,7 +417,7 @@ TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
     EXPECT_EQ(Info<uint64_t>(*context, ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
     __GLXEW_MESA_query_renderer = mesaQuery;
     for (bool fails : {false, true}) {
-        twists.deviceInfoFails = fails;
+        twists.noDeviceInfo = fails;
         for (const auto& row : kDeviceQueries) {
             std::string answer(256, '\0'), expected(256, '\0');
             size_t size = 0, clSize = 0;
