@@ -114,12 +114,14 @@ T Info(Context& context, ContextInfo query) {
     EXPECT_EQ(context.GetInfo(query, sizeof value, &value, nullptr), kOk) << uint32_t(query);
     return value;
 }
-template <typename Query, typename Object>
-std::string Text(Query query, Object object, cl_uint name) {
-    char text[256] = {};
-    query(object, name, sizeof text, text, nullptr);
-    return text;
+// One answer of the runtime itself (clGetDeviceInfo, clGetPlatformInfo, ...); texts as Chars.
+template <typename T, typename Query, typename Object>
+T Ask(Query query, Object object, cl_uint name) {
+    T value{};
+    query(object, name, sizeof value, &value, nullptr);
+    return value;
 }
+using Chars = std::array<char, 256>;
 
 // Contexts made with the test layer: compute on PoCL's device, some of its answers twisted.
 class ComputeTest : public GlTest {
@@ -174,30 +176,53 @@ kernel void Twice(global float* vertices, write_only image2d_t image, float fact
 })";
 
 // The listing of a context that brings compute up, in its exact layout; a context that shares takes its state
-// without a word, and the last of them releases the queue, then the OpenCL context.
-TEST_F(ComputeTest, SetUpListsPlatformsAndDevicesOnceForContextsThatShare) {
+// without a word, and the last of them releases the queue, then the OpenCL context. The compute queries answer
+// from the device, or with their fall-backs; without a query of its own the video memory is the device's (half
+// of it where the device shares the host's memory).
+TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
     ContextPtr owner = Create(init);
     std::vector<Message> said = capture.Take();
     const auto platform = Info<cl_platform_id>(*owner, ContextInfo::ComputePlatform);
     const auto device = Info<cl_device_id>(*owner, ContextInfo::ComputeDevice);
-    cl_uint megahertz = 0;
-    clGetDeviceInfo(device, CL_DEVICE_MAX_CLOCK_FREQUENCY, sizeof megahertz, &megahertz, nullptr);
     char lines[2][1024];
     std::snprintf(lines[0], sizeof lines[0], "Platform %3d: %-36s - %-28s -             %s", 0,
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_NAME).c_str(),
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_VERSION).c_str(),
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_VENDOR).c_str());
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_NAME).data(),
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_VERSION).data(),
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_VENDOR).data());
     std::snprintf(lines[1], sizeof lines[1], " *Device %3d: %-36s - %-28s - [%4d/%4d] %s", 0,
-                  Text(clGetDeviceInfo, device, CL_DEVICE_NAME).c_str(),
-                  Text(clGetDeviceInfo, device, CL_DEVICE_VERSION).c_str(),
-                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits), megahertz,
-                  Text(clGetDeviceInfo, device, CL_DEVICE_VENDOR).c_str());
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_NAME).data(),
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VERSION).data(),
+                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits),
+                  Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_CLOCK_FREQUENCY),
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VENDOR).data());
     const Message separator = {kContinuation, std::string(49, '-')}, header = {kInfo, "OpenCL: Platforms & Devices"};
     EXPECT_EQ(said, (std::vector<Message>{said.at(0), header, separator, Message{kContinuation, lines[0]},
                                           Message{kContinuation, lines[1]}, separator}));
     init.shareContext = owner.get();
     ContextPtr adopting = Create(init);
     ExpectMessages({});
+    // clang-format off
+    const struct { ContextInfo query; cl_device_info name; std::string fallback; } kDeviceQueries[] = {
+        {ContextInfo::ComputeVersion, CL_DEVICE_VERSION, std::string("OpenCL: Unknown", 16)},
+        {ContextInfo::ComputeDeviceName, CL_DEVICE_NAME, ""},
+        {ContextInfo::ComputeLocalMemSize, CL_DEVICE_LOCAL_MEM_SIZE, Raw(uint64_t{16384})},
+        {ContextInfo::ComputeUnits, CL_DEVICE_MAX_COMPUTE_UNITS, Raw(int32_t{1})}};
+    // clang-format on
+    const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
+    EXPECT_EQ(Info<uint64_t>(*owner, ContextInfo::TotalVideoMemory),
+              Ask<cl_ulong>(clGetDeviceInfo, device, CL_DEVICE_GLOBAL_MEM_SIZE) >>
+                  Ask<cl_bool>(clGetDeviceInfo, device, CL_DEVICE_HOST_UNIFIED_MEMORY));
+    __GLXEW_MESA_query_renderer = mesaQuery;
+    for (bool fails : {false, true}) {
+        twists.noDeviceInfo = fails;
+        for (const auto& row : kDeviceQueries) {
+            std::string answer(256, '\0'), expected(256, '\0');
+            size_t size = 0, clSize = 0;
+            owner->GetInfo(row.query, answer.size(), &answer[0], &size);
+            clGetDeviceInfo(device, row.name, expected.size(), &expected[0], &clSize);
+            EXPECT_EQ(answer.substr(0, size), fails ? row.fallback : expected.substr(0, clSize)) << int(row.query);
+        }
+    }
     const auto state = Info<cl_context>(*owner, ContextInfo::ComputeContext);
     const auto queue = Info<cl_command_queue>(*owner, ContextInfo::ComputeQueue);
     calls.clear();
@@ -370,10 +395,8 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
     // clang-format on
     Bytes read(16);
     for (const auto& row : kUsages) {
-        ComputeBuffer* buffer = Buffer(16, row.data ? bytes.data() : nullptr, row.usage);
-        cl_mem_flags flags = 0;
-        clGetMemObjectInfo(buffer->GetHandle(0), CL_MEM_FLAGS, sizeof flags, &flags, nullptr);
-        EXPECT_EQ(flags, row.flags) << int(row.usage);
+        ComputeMemory memory = Buffer(16, row.data ? bytes.data() : nullptr, row.usage)->GetHandle(0);
+        EXPECT_EQ(Ask<cl_mem_flags>(clGetMemObjectInfo, memory, CL_MEM_FLAGS), row.flags) << int(row.usage);
     }
     ComputeBuffer *buffer = Buffer(16, bytes.data()), *copy = Buffer(16, nullptr), *none = Buffer(0, nullptr);
     EXPECT_TRUE(buffer->WriteBuffer(4, 4, nines.data()) == kOk && buffer->FillBuffer(8, 4, 0xAB) == kOk &&
@@ -396,36 +419,6 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
                                 int(buffer->ReadBuffer(12, 8, read.data())),
                                 int(context->CopyComputeBuffer(none, buffer, 0, 0, 4))}),
               std::vector<int>({4, 3, 3, 4, 4, 4}));
-}
-
-// The compute queries answer from the device, or with their fall-backs; without a query of its own the video
-// memory is the device's (half of it where the device shares the host's memory).
-TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
-    const auto device = Info<cl_device_id>(*context, ContextInfo::ComputeDevice);
-    // clang-format off
-    const struct { ContextInfo query; cl_device_info name; std::string fallback; } kDeviceQueries[] = {
-        {ContextInfo::ComputeVersion, CL_DEVICE_VERSION, std::string("OpenCL: Unknown", 16)},
-        {ContextInfo::ComputeDeviceName, CL_DEVICE_NAME, ""},
-        {ContextInfo::ComputeLocalMemSize, CL_DEVICE_LOCAL_MEM_SIZE, Raw(uint64_t{16384})},
-        {ContextInfo::ComputeUnits, CL_DEVICE_MAX_COMPUTE_UNITS, Raw(int32_t{1})}};
-    // clang-format on
-    cl_ulong global = 0;
-    cl_bool unified = CL_FALSE;
-    clGetDeviceInfo(device, CL_DEVICE_GLOBAL_MEM_SIZE, sizeof global, &global, nullptr);
-    clGetDeviceInfo(device, CL_DEVICE_HOST_UNIFIED_MEMORY, sizeof unified, &unified, nullptr);
-    const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
-    EXPECT_EQ(Info<uint64_t>(*context, ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
-    __GLXEW_MESA_query_renderer = mesaQuery;
-    for (bool fails : {false, true}) {
-        twists.noDeviceInfo = fails;
-        for (const auto& row : kDeviceQueries) {
-            std::string answer(256, '\0'), expected(256, '\0');
-            size_t size = 0, clSize = 0;
-            context->GetInfo(row.query, answer.size(), &answer[0], &size);
-            clGetDeviceInfo(device, row.name, expected.size(), &expected[0], &clSize);
-            EXPECT_EQ(answer.substr(0, size), fails ? row.fallback : expected.substr(0, clSize)) << int(row.query);
-        }
-    }
 }
 
 #endif
