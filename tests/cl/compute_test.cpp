@@ -18,7 +18,7 @@ using namespace vindra_test;
 
 namespace {
 
-constexpr ResultCode kOk = ResultCode::Success, kValue = ResultCode::InvalidValue;
+constexpr ResultCode kOk = ResultCode::Success, kValue = ResultCode::InvalidValue, kFail = ResultCode::InvalidOperation;
 using Bytes = std::vector<uint8_t>;
 template <typename T>
 std::string Raw(T value) {
@@ -51,7 +51,7 @@ void ExpectNoCompute(const std::vector<Message>& setUp) {
             {context->ReleaseComputeProgram(&program), context->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr),
              context->ReleaseComputeBuffer(&buffer), context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0),
              texture->AcquireForCompute(), texture->ReleaseFromCompute()}),
-        std::vector<ResultCode>(6, ResultCode::InvalidOperation));
+        std::vector<ResultCode>(6, kFail));
     EXPECT_STREQ(version, "OpenCL: Unknown");
     context->ReleaseTexture(&texture);
     EXPECT_EQ(capture.Take(), std::vector<Message>{});
@@ -77,7 +77,8 @@ TEST(NoCompute, WithoutPlatform) { ExpectNoCompute({{kInfo, "Loaded libOpenCL.so
 
 // Runtime answers twisted for a test (null or 0: the runtime's own), and the calls the library made.
 struct Twists {
-    const char *platformVendor = nullptr, *platformVersion = nullptr;
+    cl_platform_info platformInfo = 0;  // and its twisted answer:
+    const char* platformText = nullptr;
     cl_int glContextError = 0;  // clGetGLContextInfoKHR's
     bool noDeviceInfo = false;
 } twists;
@@ -132,10 +133,8 @@ protected:
         ASSERT_NE(Info<cl_context>(*context, ContextInfo::ComputeContext), nullptr) << "run with the OpenCL layer";
         runtime = Cl();
         Cl().clGetPlatformInfo = [](auto platform, cl_platform_info name, auto size, auto value, auto ret) {
-            const char* text = name == CL_PLATFORM_VENDOR ? twists.platformVendor : twists.platformVersion;
-            if (text == nullptr || (name != CL_PLATFORM_VENDOR && name != CL_PLATFORM_VERSION))
-                return runtime.clGetPlatformInfo(platform, name, size, value, ret);
-            return std::snprintf(static_cast<char*>(value), size, "%s", text), CL_SUCCESS;
+            if (name != twists.platformInfo) return runtime.clGetPlatformInfo(platform, name, size, value, ret);
+            return std::snprintf(static_cast<char*>(value), size, "%s", twists.platformText), CL_SUCCESS;
         };
         Cl().clGetDeviceInfo = [](auto... a) {
             return twists.noDeviceInfo ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(a...);
@@ -237,15 +236,15 @@ TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
 TEST_F(ComputeTest, PlatformAndDeviceChoice) {
     // clang-format off
     const struct { const char* name; Twists twists; int32_t platform, device; Calls lookups; std::vector<Message> said; } kChoiceCases[] = {
-        {"IntelBesideAnotherGlVendor", {"Intel(R) Corporation"}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
-        {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
+        {"IntelBesideAnotherGlVendor", {CL_PLATFORM_VENDOR, "Intel(R) Corporation"}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
+        {"IntelChosenByIndex", {CL_PLATFORM_VENDOR, "Intel(R) Corporation"}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"DeviceByIndex", {}, -1, 0, {}, {}},
         {"DeviceIndexPastTheEnd", {}, 0, 1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"PlatformIndexPastTheEnd", {}, 1, -1, {}, {kNoContext}},
-        {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
-        {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
-        {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
-        {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
+        {"OpenCl11Platform", {CL_PLATFORM_VERSION, "OpenCL 1.1 twisted"}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
+        {"ShareGroupOfAnotherPlatform", {0, nullptr, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
+        {"GlContextQueryFails", {0, nullptr, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
+        {"NoDeviceType", {0, nullptr, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
     };
     // clang-format on
     for (const auto& row : kChoiceCases) {
@@ -370,9 +369,9 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
     // clang-format on
     for (const auto& row : kRefusals) {
         EXPECT_EQ(row.call(), row.result) << row.name;
-        std::vector<Message> said = capture.Take();
-        ASSERT_EQ(said.size(), 1u) << row.name << Describe(said);
-        EXPECT_NE(said[0].text.find(row.message), std::string::npos) << row.name << ": " << said[0].text;
+        const std::vector<Message> said = capture.Take();
+        EXPECT_TRUE(said.size() == 1 && said[0].text.find(row.message) != std::string::npos)
+            << row.name << Describe(said);
     }
     EXPECT_EQ(Program("kernel void A(global int* a) { a[0] = b + c + d + e; }")->Build(), 1u);
     std::vector<Message> said = capture.Take();
@@ -414,11 +413,11 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
         EXPECT_EQ(copy->UnmapBuffer(), kOk);
     }
     EXPECT_TRUE(copy->ReadBuffer(0, 16, read.data()) == kOk && read == Bytes(16, 14));
-    EXPECT_EQ(std::vector<int>({int(copy->UnmapBuffer()), int(none->WriteBuffer(0, 4, nines.data())),
-                                int(none->ReadBuffer(0, 4, read.data())), int(none->FillBuffer(0, 4, 1)),
-                                int(buffer->ReadBuffer(12, 8, read.data())),
-                                int(context->CopyComputeBuffer(none, buffer, 0, 0, 4))}),
-              std::vector<int>({4, 3, 3, 4, 4, 4}));
+    EXPECT_EQ(std::vector<ResultCode>({copy->UnmapBuffer(), none->WriteBuffer(0, 4, nines.data()),
+                                       none->ReadBuffer(0, 4, read.data()), none->FillBuffer(0, 4, 1),
+                                       buffer->ReadBuffer(12, 8, read.data()),
+                                       context->CopyComputeBuffer(none, buffer, 0, 0, 4)}),
+              std::vector<ResultCode>({kFail, kValue, kValue, kFail, kFail, kFail}));
 }
 
 #endif

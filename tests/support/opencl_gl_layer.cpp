@@ -58,8 +58,7 @@ cl_int Put(const void* data, size_t bytes, size_t size, void* value, size_t* siz
 
 cl_int CL_API_CALL GetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint count, cl_device_id* devices,
                                 cl_uint* found) {
-    return next->clGetDeviceIDs(platform, (type & CL_DEVICE_TYPE_GPU) ? CL_DEVICE_TYPE_ALL : type, count, devices,
-                                found);
+    return next->clGetDeviceIDs(platform, type & CL_DEVICE_TYPE_GPU ? CL_DEVICE_TYPE_ALL : type, count, devices, found);
 }
 
 cl_int CL_API_CALL GetDeviceInfo(cl_device_id device, cl_device_info name, size_t size, void* value, size_t* sizeRet) {
