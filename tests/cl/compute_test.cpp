@@ -37,21 +37,18 @@ void ExpectNoCompute(const std::vector<Message>& setUp) {
     for (size_t i = 0; i < said.size(); ++i)
         EXPECT_TRUE(said[i].level == setUp[i].level && said[i].text.rfind(setUp[i].text, 0) == 0) << said[i].text;
     Texture* texture = context->CreateTexture();
-    ComputeProgram* program = nullptr;
-    ComputeBuffer* buffer = nullptr;
     char version[20] = {};
-    void* queue = &program;
+    void* queue = &version;
     EXPECT_TRUE(texture->Init(TextureDesc{PixelFormat::RGBA8, 4, 4, 0, 0, 1, 0, 0}) == kOk &&
                 context->GetInfo(ContextInfo::ComputeVersion, sizeof version, version, nullptr) == kOk &&
                 context->GetInfo(ContextInfo::ComputeQueue, 8, &queue, nullptr) == kValue && queue == nullptr &&
                 context->CreateComputeProgram() == nullptr && context->CreateComputeBuffer() == nullptr &&
                 context->SyncPreCompute() == kOk && context->SyncPostCompute() == 0 && texture->GetHandle(2) == 0);
-    EXPECT_EQ(
-        std::vector<ResultCode>(
-            {context->ReleaseComputeProgram(&program), context->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr),
-             context->ReleaseComputeBuffer(&buffer), context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0),
-             texture->AcquireForCompute(), texture->ReleaseFromCompute()}),
-        std::vector<ResultCode>(6, kFail));
+    EXPECT_EQ(std::vector<ResultCode>(
+                  {context->ReleaseComputeProgram(nullptr), context->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr),
+                   context->ReleaseComputeBuffer(nullptr), context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0),
+                   texture->AcquireForCompute(), texture->ReleaseFromCompute()}),
+              std::vector<ResultCode>(6, kFail));
     EXPECT_STREQ(version, "OpenCL: Unknown");
     context->ReleaseTexture(&texture);
     EXPECT_EQ(capture.Take(), std::vector<Message>{});
@@ -94,7 +91,7 @@ const void* Handle(cl_command_queue, cl_uint, const cl_mem* objects, ...) { retu
 // clang-format off
 #define RECORDED_ENTRIES(X)                                                                                \
     X(clEnqueueAcquireGLObjects) X(clEnqueueReleaseGLObjects) X(clFinish) X(clReleaseCommandQueue)        \
-    X(clReleaseContext) X(clReleaseMemObject) X(clReleaseProgram)
+    X(clReleaseContext) X(clReleaseMemObject) X(clReleaseProgram) X(clReleaseKernel)
 // clang-format on
 #define RECORD(e) Cl().e = [](auto... a) { return calls.push_back({#e, Handle(a...)}), runtime.e(a...); };
 
@@ -360,7 +357,7 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
         {"NoGlobalSize", [&] { return int64_t(context->ExecuteComputeKernel(kernel, 1, nullptr, nullptr)); }, 4, "OpenCL: Failed to enqueue kernel: Twice -63"},
         {"NotAKernel", [&] { return int64_t(context->ExecuteComputeKernel(reinterpret_cast<ComputeKernel*>(none), 1, cube, nullptr)); }, 3, "is not a compute kernel of this library"},
         {"NullProgram", [&] { return int64_t(context->ReleaseComputeProgram(&noProgram)); }, 3, "GlContext::ReleaseComputeProgram: null program"},
-        {"NotAProgram", [&] { auto* foreign = reinterpret_cast<ComputeProgram*>(none); return int64_t(context->ReleaseComputeProgram(&foreign)); }, 3, "is not a compute program of this library"},
+        {"ReleasedProgram", [&] { ComputeProgram *made = context->CreateComputeProgram(), *stale = made; context->ReleaseComputeProgram(&made); return int64_t(context->ReleaseComputeProgram(&stale)); }, 3, "is not a compute program of this library"},
         {"CopyToNothing", [&] { return int64_t(context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4)); }, 3, "GlContext::CopyComputeBuffer: null compute buffer"},
         {"MapWithoutStorage", [&] { return int64_t(none->MapBuffer(MapAccess::Read)); }, 0, "OpenCL: Failed to map buffer: -38"},
     };
@@ -371,8 +368,13 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
         EXPECT_TRUE(said.size() == 1 && said[0].text.find(row.message) != std::string::npos)
             << row.name << Describe(said);
     }
-    calls.clear();  // a second build lets the first program object go (its kernel keeps what it needs)
-    EXPECT_TRUE(twice->Build() == 0 && calls.size() == 1 && calls[0].first == "clReleaseProgram");
+    // A second build lets the first program object go (its kernel keeps what it needs); a release lets the
+    // kernels go, then the program.
+    calls.clear();
+    EXPECT_TRUE(twice->Build() == 0 && context->ReleaseComputeProgram(&programs.back()) == kOk);
+    programs.pop_back();
+    EXPECT_TRUE(calls.size() == 3 && calls[0].first == "clReleaseProgram" && calls[1].first == "clReleaseKernel" &&
+                calls[2].first == "clReleaseProgram");
     EXPECT_EQ(Program("kernel void A(global int* a) { a[0] = b + c + d + e; }")->Build(), 1u);
     std::vector<Message> said = capture.Take();
     ASSERT_EQ(said.size(), 5u) << Describe(said);
