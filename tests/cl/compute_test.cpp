@@ -74,9 +74,8 @@ TEST(NoCompute, WithoutPlatform) { ExpectNoCompute({{kInfo, "Loaded libOpenCL.so
 
 // Runtime answers twisted for a test (null or 0: the runtime's own), and the calls the library made.
 struct Twists {
-    cl_platform_info platformInfo = 0;  // the one platform query answered with platformText
-    const char* platformText = nullptr;
-    cl_int glContextError = 0;  // clGetGLContextInfoKHR's
+    std::pair<cl_platform_info, const char*> platformAnswer;  // one platform query and its twisted answer
+    cl_int glContextError = 0;                                // clGetGLContextInfoKHR's
     bool noDeviceInfo = false;
 } twists;
 ClApi runtime;  // the library's entry points before the twists
@@ -130,8 +129,8 @@ protected:
         ASSERT_NE(Info<cl_context>(*context, ContextInfo::ComputeContext), nullptr) << "run with the OpenCL layer";
         runtime = Cl();
         Cl().clGetPlatformInfo = [](auto platform, cl_platform_info name, auto size, auto value, auto ret) {
-            if (name != twists.platformInfo) return runtime.clGetPlatformInfo(platform, name, size, value, ret);
-            return std::snprintf(static_cast<char*>(value), size, "%s", twists.platformText), CL_SUCCESS;
+            if (name != twists.platformAnswer.first) return runtime.clGetPlatformInfo(platform, name, size, value, ret);
+            return std::snprintf(static_cast<char*>(value), size, "%s", twists.platformAnswer.second), CL_SUCCESS;
         };
         Cl().clGetDeviceInfo = [](auto... a) {
             return twists.noDeviceInfo ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(a...);
@@ -140,7 +139,6 @@ protected:
         LOOKUP(clGetExtensionFunctionAddress)
         RECORDED_ENTRIES(RECORD)
         twists = {};
-        calls.clear();
     }
     void TearDown() override {
         for (ComputeProgram*& program : programs) EXPECT_EQ(context->ReleaseComputeProgram(&program), kOk);
@@ -233,22 +231,21 @@ TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
 TEST_F(ComputeTest, PlatformAndDeviceChoice) {
     // clang-format off
     const struct { const char* name; Twists twists; int32_t platform, device; Calls lookups; std::vector<Message> said; } kChoiceCases[] = {
-        {"IntelBesideAnotherGlVendor", {CL_PLATFORM_VENDOR, "Intel(R) Corporation"}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
-        {"IntelChosenByIndex", {CL_PLATFORM_VENDOR, "Intel(R) Corporation"}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
+        {"IntelBesideAnotherGlVendor", {{CL_PLATFORM_VENDOR, "Intel(R) Corporation"}}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
+        {"IntelChosenByIndex", {{CL_PLATFORM_VENDOR, "Intel(R) Corporation"}}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"DeviceByIndex", {}, -1, 0, {}, {}},
         {"DeviceIndexPastTheEnd", {}, 0, 1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
         {"PlatformIndexPastTheEnd", {}, 1, -1, {}, {kNoContext}},
-        {"OpenCl11Platform", {CL_PLATFORM_VERSION, "OpenCL 1.1 twisted"}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
-        {"ShareGroupOfAnotherPlatform", {0, nullptr, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
-        {"GlContextQueryFails", {0, nullptr, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
-        {"NoDeviceType", {0, nullptr, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
+        {"OpenCl11Platform", {{CL_PLATFORM_VERSION, "OpenCL 1.1 twisted"}}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
+        {"ShareGroupOfAnotherPlatform", {{}, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
+        {"GlContextQueryFails", {{}, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
+        {"NoDeviceType", {{}, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
     };
     // clang-format on
     for (const auto& row : kChoiceCases) {
         twists = row.twists;
         calls.clear();
-        init.clPlatformIndex = row.platform;
-        init.clDeviceIndex = row.device;
+        std::tie(init.clPlatformIndex, init.clDeviceIndex) = std::tie(row.platform, row.device);
         ContextPtr made = Create(init);
         EXPECT_EQ(calls, row.lookups) << row.name;
         std::vector<Message> said;
