@@ -6,24 +6,14 @@
 #include <GL/glxew.h>
 #endif
 
-#include <algorithm>
-
 using namespace vindra;
 using namespace vindra_test;
 
 namespace {
 
 // GetInfo's answers as bytes in strings, which gtest compares and shows byte by byte.
-template <typename T>
-std::string Raw(T value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
-}
+const auto Raw = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); };
 std::string Text(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)) + std::string(1, '\0'); }
-bool HasGlExtension(const char* name) {
-    for (GLint i = 0; i < Get(GL_NUM_EXTENSIONS); ++i)
-        if (std::strcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i)), name) == 0) return true;
-    return false;
-}
 
 constexpr ResultCode kOk = ResultCode::Success, kInvalid = ResultCode::InvalidValue;
 constexpr size_t kAnswerSize = SIZE_MAX;
@@ -44,12 +34,13 @@ const std::tuple<ContextInfo, ResultCode, Answer, size_t, bool> kQueries[] = {
     // No compute state in this build yet: the compute queries answer as for a context without it.
     {ContextInfo::ComputeVersion, kOk, [] { return std::string("OpenCL: Unknown", 16); }, kAnswerSize, true},
     {ContextInfo::ComputeQueue, kInvalid, kNull, kAnswerSize, false},
-    {ContextInfo::ComputeDevice, kInvalid, kNull, kAnswerSize, false},
     {ContextInfo::ComputeLocalMemSize, kInvalid, kNothing, 8, false},
     {ContextInfo::ComputeUnits, kInvalid, kNothing, 4, false},
     {ContextInfo::ComputeDeviceName, kInvalid, kNothing, 0, false},
     {ContextInfo(19), kInvalid, kNothing, 0, false},  // unknown queries need no bytes
-    {ContextInfo::TessellationSupport, kOk, [] { return Raw(uint8_t(HasGlExtension("GL_ARB_tessellation_shader"))); }, kAnswerSize, false},
+    {ContextInfo::TessellationSupport, kOk, [] { GLint i = 0, n = Get(GL_NUM_EXTENSIONS);
+        while (i < n && std::strcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i)), "GL_ARB_tessellation_shader") != 0) ++i;
+        return Raw(uint8_t(i < n)); }, kAnswerSize, false},
 #if defined(_WIN32)
     {ContextInfo::TotalVideoMemory, kInvalid, kNull, kAnswerSize, false},  // WGL (Wine on Mesa) tells none
 #else
@@ -67,24 +58,22 @@ using ContextInfoTest = ContextTest;
 // nowhere else (16 bytes either side are watched); sizeRet is written when given; nothing is reported.
 TEST_F(ContextInfoTest, GetInfoAnswersIntoTheBufferOnly) {
     // Names keep their first 31 characters; without one the name is empty.
-    EXPECT_STREQ(Create(DefaultInit("0123456789abcdefghijklmnopqrstuvwxyzABCD"))->GetName(),
-                 "0123456789abcdefghijklmnopqrstu");
+    EXPECT_STREQ(Create(DefaultInit("0123456789abcdefghijklmnopqrstuv"))->GetName(), "0123456789abcdefghijklmnopqrstu");
     EXPECT_STREQ(Create(DefaultInit(nullptr))->GetName(), "");
     ASSERT_EQ(context->MakeCurrent(), 0u);
     constexpr size_t kGuard = 16;
     for (const auto& [query, fullResult, answerOf, fullSizeRet, text] : kQueries) {
         const std::string answer = answerOf();
         const int64_t n = int64_t(answer.size());
-        for (int64_t offered : {n, n + 8, n - 1, int64_t{1}, int64_t{0}, int64_t{-1}}) {  // -1: null data
-            if (text && offered > n) continue;  // strings may pad the rest of a larger buffer
+        // Strings may pad the rest of a larger buffer: they are offered their size twice. -1: null data.
+        for (int64_t offered : {n, text ? n : n + 8, n - 1, int64_t{1}, int64_t{0}, int64_t{-1}}) {
             SCOPED_TRACE("query " + std::to_string(uint32_t(query)) + ", offered " + std::to_string(offered));
             const size_t size = offered < 0 ? answer.size() : size_t(offered);
             // The answer fits, or a string is cut to a terminated prefix, or nothing is written.
             const bool fits = offered >= n, prefix = !fits && offered > 0 && text, withSizeRet = offered != 1;
+            const std::string written = fits ? answer : prefix ? answer.substr(0, size - 1) + '\0' : "";
             std::string buffer(size + 2 * kGuard, '\xEE'), expected = buffer;
-            if (fits || prefix)
-                expected.replace(kGuard, std::min(size, answer.size()),
-                                 fits ? answer : answer.substr(0, size - 1) + '\0');
+            expected.replace(kGuard, written.size(), written);
             size_t sizeRet = 0xDEAD;
             const ResultCode result = fits ? fullResult : prefix ? kOk : kInvalid;
             char* data = offered < 0 ? nullptr : &buffer[kGuard];

@@ -6,11 +6,10 @@ using namespace vindra_test;
 
 namespace {
 
-// A row's name is the call it makes.
-using C = Context&;
-#define SET(...) #__VA_ARGS__, [](C c, int32_t v) { return c.__VA_ARGS__; }
-#define CALL(...) #__VA_ARGS__, [](C c) { return c.__VA_ARGS__; }
 // clang-format off
+// A row's name is the call it makes.
+#define SET(...) #__VA_ARGS__, [](Context& c, int32_t v) { return c.__VA_ARGS__; }
+#define CALL(...) #__VA_ARGS__, [](Context& c) { return c.__VA_ARGS__; }
 constexpr ResultCode kOk = ResultCode::Success, kBadEnum = ResultCode::InvalidEnum, kBadValue = ResultCode::InvalidValue;
 
 // GL's enums in the order of the library's values.
@@ -24,7 +23,7 @@ const std::vector<GLenum> kFactors = {GL_ZERO, GL_ONE, GL_SRC_COLOR, GL_ONE_MINU
 // Sets library value v; every value read from `reads` is then expected[v]. Each argument position has its
 // own row, so swapped arguments show; the other arguments differ from GL's initial state, so that a refused
 // call applying them shows.
-const std::tuple<const char*, ResultCode (*)(C, int32_t), std::vector<GLenum>, std::vector<GLenum>> kEnums[] = {
+const std::tuple<const char*, ResultCode (*)(Context&, int32_t), std::vector<GLenum>, std::vector<GLenum>> kEnums[] = {
     {SET(SetDepthFunc(CompareFunc(v))), {GL_DEPTH_FUNC}, kFuncs},
     {SET(SetStencilFunc(CompareFunc(v), 1, 0x0F)), {GL_STENCIL_FUNC, GL_STENCIL_BACK_FUNC}, kFuncs},
     {SET(SetStencilOp(StencilOp(v), StencilOp::Invert, StencilOp::Invert)), {GL_STENCIL_FAIL, GL_STENCIL_BACK_FAIL}, kOps},
@@ -44,13 +43,13 @@ const std::tuple<const char*, ResultCode (*)(C, int32_t), std::vector<GLenum>, s
 const std::vector<GLenum> kCaps = {GL_SCISSOR_TEST, GL_DEPTH_TEST, GL_STENCIL_TEST, GL_BLEND, GL_CLIP_DISTANCE0, GL_CLIP_DISTANCE2};
 const float kBlendColor[5] = {0.5f, 0.25f, 1, 0.75f, 0};  // the fifth must not be read
 const int32_t kFour[] = {4}, kFive[] = {5};  // GL starts at 3
-const std::tuple<const char*, ResultCode (*)(C), std::vector<GLenum>, std::vector<float>, ResultCode, std::string> kRoundTrips[] = {
+const std::tuple<const char*, ResultCode (*)(Context&), std::vector<GLenum>, std::vector<float>, ResultCode, std::string> kRoundTrips[] = {
     {CALL(SetViewPort(10, 20, 300, 400)), {GL_VIEWPORT}, {10, 20, 300, 400}, kOk, ""},
     {CALL(SetViewPort(0, 0, -1, 10)), {GL_VIEWPORT}, {10, 20, 300, 400}, kBadValue, "SetViewPort: GL_INVALID_VALUE"},
     {CALL(SetScissorRect(1, 2, 30, 40)), {GL_SCISSOR_BOX}, {1, 2, 30, 40}, kOk, ""},
     // Each capability is told apart from the others.
-    {"EnableScissor, EnableDepthTest, EnableBlend, EnableClipDistance(2)", [](C c) { c.EnableScissor(true), c.EnableDepthTest(true), c.EnableBlend(true); return c.EnableClipDistance(2, true); }, kCaps, {1, 1, 0, 1, 0, 1}, kOk, ""},
-    {"EnableStencilTest, EnableScissor(false)", [](C c) { c.EnableStencilTest(true); return c.EnableScissor(false); }, kCaps, {0, 1, 1, 1, 0, 1}, kOk, ""},
+    {"EnableScissor, EnableDepthTest, EnableBlend, EnableClipDistance(2)", [](Context& c) { c.EnableScissor(true), c.EnableDepthTest(true), c.EnableBlend(true); return c.EnableClipDistance(2, true); }, kCaps, {1, 1, 0, 1, 0, 1}, kOk, ""},
+    {"EnableStencilTest, EnableScissor(false)", [](Context& c) { c.EnableStencilTest(true); return c.EnableScissor(false); }, kCaps, {0, 1, 1, 1, 0, 1}, kOk, ""},
     {CALL(SetDepthMask(false)), {GL_DEPTH_WRITEMASK}, {0}, kOk, ""},
     // Together the two masks tell every pair of channels apart.
     {CALL(SetColorMask(true, true, false, false)), {GL_COLOR_WRITEMASK}, {1, 1, 0, 0}, kOk, ""},
@@ -60,7 +59,7 @@ const std::tuple<const char*, ResultCode (*)(C), std::vector<GLenum>, std::vecto
     {CALL(SetBlendColor(kBlendColor)), {GL_BLEND_COLOR}, {.5, .25, 1, .75}, kOk, ""},
     {CALL(SetBlendColor(nullptr)), {GL_BLEND_COLOR}, {.5, .25, 1, .75}, kBadValue, "SetBlendFunc: null blend colour"},
     // An error that an unchecked call left is taken by the next check, under SetBlendFunc's name here.
-    {"left error", [](C c) { glEnable(0xFFFF); return c.SetBlendColor(kBlendColor); }, {GL_BLEND_COLOR}, {.5, .25, 1, .75}, kBadEnum, "SetBlendFunc: GL_INVALID_ENUM"},
+    {"left error", [](Context& c) { glEnable(0xFFFF); return c.SetBlendColor(kBlendColor); }, {GL_BLEND_COLOR}, {.5, .25, 1, .75}, kBadEnum, "SetBlendFunc: GL_INVALID_ENUM"},
     {CALL(SetPatchParameter(PatchParameter::PatchVertices, kFour)), {GL_PATCH_VERTICES}, {4}, kOk, ""},
     {CALL(SetPatchParameter(PatchParameter(1), kFive)), {GL_PATCH_VERTICES}, {4}, kBadEnum, ""},
     {CALL(SetPatchParameter(PatchParameter::PatchVertices, nullptr)), {GL_PATCH_VERTICES}, {4}, kBadValue, "SetPatchParameter: null values"},

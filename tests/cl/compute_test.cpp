@@ -9,23 +9,16 @@
 #include <GL/glxew.h>
 #endif
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
-#include <string>
 #include <thread>
-#include <tuple>
-#include <type_traits>
-#include <utility>
 
 using namespace vindra;
 using namespace vindra_test;
 
 namespace {
 
-constexpr ResultCode kOk = ResultCode::Success, kValue = ResultCode::InvalidValue;
+constexpr ResultCode kOk = ResultCode::Success, kValue = ResultCode::InvalidValue, kFail = ResultCode::InvalidOperation;
 using Bytes = std::vector<uint8_t>;
 template <typename T>
 std::string Raw(T value) {
@@ -44,22 +37,18 @@ void ExpectNoCompute(const std::vector<Message>& setUp) {
     for (size_t i = 0; i < said.size(); ++i)
         EXPECT_TRUE(said[i].level == setUp[i].level && said[i].text.rfind(setUp[i].text, 0) == 0) << said[i].text;
     Texture* texture = context->CreateTexture();
-    ComputeProgram* program = nullptr;
-    ComputeBuffer* buffer = nullptr;
     char version[20] = {};
-    void* queue = &program;
+    void* queue = &version;
     EXPECT_TRUE(texture->Init(TextureDesc{PixelFormat::RGBA8, 4, 4, 0, 0, 1, 0, 0}) == kOk &&
                 context->GetInfo(ContextInfo::ComputeVersion, sizeof version, version, nullptr) == kOk &&
-                context->GetInfo(ContextInfo::ComputeQueue, 8, &queue, nullptr) == kValue &&
-                context->CreateComputeProgram() == nullptr && context->CreateComputeBuffer() == nullptr);
-    EXPECT_EQ(std::vector<uint64_t>({uint64_t(context->SyncPreCompute()), context->SyncPostCompute(),
-                                     uint64_t(context->ReleaseComputeProgram(&program)),
-                                     uint64_t(context->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr)),
-                                     uint64_t(context->ReleaseComputeBuffer(&buffer)),
-                                     uint64_t(context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0)),
-                                     uint64_t(texture->AcquireForCompute()), uint64_t(texture->ReleaseFromCompute()),
-                                     texture->GetHandle(2), uint64_t(queue)}),
-              std::vector<uint64_t>({0, 0, 4, 4, 4, 4, 4, 4, 0, 0}));
+                context->GetInfo(ContextInfo::ComputeQueue, 8, &queue, nullptr) == kValue && queue == nullptr &&
+                context->CreateComputeProgram() == nullptr && context->CreateComputeBuffer() == nullptr &&
+                context->SyncPreCompute() == kOk && context->SyncPostCompute() == 0 && texture->GetHandle(2) == 0);
+    EXPECT_EQ(std::vector<ResultCode>(
+                  {context->ReleaseComputeProgram(nullptr), context->ExecuteComputeKernel(nullptr, 1, nullptr, nullptr),
+                   context->ReleaseComputeBuffer(nullptr), context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0),
+                   texture->AcquireForCompute(), texture->ReleaseFromCompute()}),
+              std::vector<ResultCode>(6, kFail));
     EXPECT_STREQ(version, "OpenCL: Unknown");
     context->ReleaseTexture(&texture);
     EXPECT_EQ(capture.Take(), std::vector<Message>{});
@@ -85,76 +74,36 @@ TEST(NoCompute, WithoutPlatform) { ExpectNoCompute({{kInfo, "Loaded libOpenCL.so
 
 // Runtime answers twisted for a test (null or 0: the runtime's own), and the calls the library made.
 struct Twists {
-    const char* platformVendor = nullptr;
-    const char* platformVersion = nullptr;
-    cl_int glContextError = 0;  // clGetGLContextInfoKHR's
-    bool deviceInfoFails = false;
+    std::pair<cl_platform_info, const char*> platformAnswer;  // one platform query and its twisted answer
+    cl_int glContextError = 0;                                // clGetGLContextInfoKHR's
+    bool noDeviceInfo = false;
 } twists;
 ClApi runtime;  // the library's entry points before the twists
 clGetGLContextInfoKHR_fn glContextInfo;
-std::vector<std::pair<std::string, const void*> > calls;
+using Calls = std::vector<std::pair<std::string, const void*> >;
+Calls calls;
 
-const void* Handle(const cl_mem* objects) { return objects[0]; }
-template <typename T>
-const void* Handle(T object) {
-    return std::is_pointer_v<T> ? reinterpret_cast<const void*>(object) : nullptr;
-}
-// Records each call of an entry point by its name, with the handle of argument `At`, and lets it through.
-template <auto Entry, size_t At, typename Function>
-struct Recorder;
-template <auto Entry, size_t At, typename R, typename... A>
-struct Recorder<Entry, At, R (*)(A...)> {
-    static inline const char* name;
-    static R Call(A... args) {
-        calls.push_back({name, Handle(std::get<At>(std::forward_as_tuple(args...)))});
-        return (runtime.*Entry)(args...);
-    }
-};
-#define RECORD(entry, at)                                                        \
-    using entry##Recorder = Recorder<&ClApi::entry, at, decltype(ClApi::entry)>; \
-    entry##Recorder::name = #entry;                                              \
-    cl.entry = &entry##Recorder::Call
+// A recorded call's handle: its first argument, or the first GL object it acquires or releases.
+const void* Handle(const void* first, ...) { return first; }
+const void* Handle(cl_command_queue, cl_uint, const cl_mem* objects, ...) { return objects[0]; }
+// The entry points whose calls are recorded by name and handle, and let through.
+// clang-format off
+#define RECORDED_ENTRIES(X)                                                                                \
+    X(clEnqueueAcquireGLObjects) X(clEnqueueReleaseGLObjects) X(clFinish) X(clReleaseCommandQueue)        \
+    X(clReleaseContext) X(clReleaseMemObject) X(clReleaseProgram) X(clReleaseKernel)
+// clang-format on
+#define RECORD(e) Cl().e = [](auto... a) { return calls.push_back({#e, Handle(a...)}), runtime.e(a...); };
 
-cl_int GlContextInfo(const cl_context_properties* properties, cl_gl_context_info name, size_t size, void* value,
-                     size_t* sizeRet) {
-    return twists.glContextError != 0 ? twists.glContextError : glContextInfo(properties, name, size, value, sizeRet);
-}
-
-// The runtime's clGetGLContextInfoKHR behind a twisted one, the lookup recorded.
-void* Lookup(const char* kind, void* found) {
-    calls.push_back({kind, nullptr});
+// The lookups of clGetGLContextInfoKHR, recorded by the entry point's name; they find a twisted one in front of the
+// runtime's.
+void* Twisted(void* found) {
     glContextInfo = clGetGLContextInfoKHR_fn(found);
-    return reinterpret_cast<void*>(&GlContextInfo);
+    clGetGLContextInfoKHR_fn twisted = [](auto... a) {
+        return twists.glContextError != 0 ? twists.glContextError : glContextInfo(a...);
+    };
+    return reinterpret_cast<void*>(twisted);
 }
-
-void Twist() {
-    ClApi& cl = Cl();
-    runtime = cl;
-    cl.clGetPlatformInfo = [](cl_platform_id platform, cl_platform_info name, size_t size, void* value, size_t* ret) {
-        const char* text = name == CL_PLATFORM_VENDOR ? twists.platformVendor : twists.platformVersion;
-        if (text == nullptr || (name != CL_PLATFORM_VENDOR && name != CL_PLATFORM_VERSION))
-            return runtime.clGetPlatformInfo(platform, name, size, value, ret);
-        return std::snprintf(static_cast<char*>(value), size, "%s", text), CL_SUCCESS;
-    };
-    cl.clGetDeviceInfo = [](cl_device_id device, cl_device_info name, size_t size, void* value, size_t* ret) {
-        return twists.deviceInfoFails ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(device, name, size, value, ret);
-    };
-    cl.clGetExtensionFunctionAddressForPlatform = [](cl_platform_id platform, const char* name) {
-        return Lookup("per platform", runtime.clGetExtensionFunctionAddressForPlatform(platform, name));
-    };
-    cl.clGetExtensionFunctionAddress = [](const char* name) {
-        return Lookup("any platform", runtime.clGetExtensionFunctionAddress(name));
-    };
-    RECORD(clEnqueueAcquireGLObjects, 2);
-    RECORD(clEnqueueReleaseGLObjects, 2);
-    RECORD(clFinish, 0);
-    RECORD(clCreateFromGLTexture, 4);
-    RECORD(clReleaseCommandQueue, 0);
-    RECORD(clReleaseContext, 0);
-    RECORD(clReleaseProgram, 0);
-    RECORD(clReleaseKernel, 0);
-    RECORD(clReleaseMemObject, 0);
-}
+#define LOOKUP(e) Cl().e = [](auto... a) { return calls.push_back({#e, nullptr}), Twisted(runtime.e(a...)); };
 
 template <typename T>
 T Info(Context& context, ContextInfo query) {
@@ -162,29 +111,38 @@ T Info(Context& context, ContextInfo query) {
     EXPECT_EQ(context.GetInfo(query, sizeof value, &value, nullptr), kOk) << uint32_t(query);
     return value;
 }
-template <typename Query, typename Object>
-std::string Text(Query query, Object object, cl_uint name) {
-    char text[256] = {};
-    query(object, name, sizeof text, text, nullptr);
-    return text;
+// One answer of the runtime itself (clGetDeviceInfo, clGetPlatformInfo, ...); texts as Chars.
+template <typename T, typename Query, typename Object>
+T Ask(Query query, Object object, cl_uint name) {
+    T value{};
+    query(object, name, sizeof value, &value, nullptr);
+    return value;
 }
+using Chars = std::array<char, 256>;
 
-// Contexts made with the test layer: compute on PoCL's device.
+// Contexts made with the test layer: compute on PoCL's device, some of its answers twisted.
 class ComputeTest : public GlTest {
 protected:
     void SetUp() override {
         capture.keepComputeSetUp = true;
         GlTest::SetUp();
         ASSERT_NE(Info<cl_context>(*context, ContextInfo::ComputeContext), nullptr) << "run with the OpenCL layer";
+        runtime = Cl();
+        Cl().clGetPlatformInfo = [](auto platform, cl_platform_info name, auto size, auto value, auto ret) {
+            if (name != twists.platformAnswer.first) return runtime.clGetPlatformInfo(platform, name, size, value, ret);
+            return std::snprintf(static_cast<char*>(value), size, "%s", twists.platformAnswer.second), CL_SUCCESS;
+        };
+        Cl().clGetDeviceInfo = [](auto... a) {
+            return twists.noDeviceInfo ? CL_INVALID_VALUE : runtime.clGetDeviceInfo(a...);
+        };
+        LOOKUP(clGetExtensionFunctionAddressForPlatform)
+        LOOKUP(clGetExtensionFunctionAddress)
+        RECORDED_ENTRIES(RECORD)
         twists = {};
-        Twist();
-        calls.clear();
     }
     void TearDown() override {
-        for (ComputeProgram*& program : programs)
-            EXPECT_TRUE(context->ReleaseComputeProgram(&program) == kOk && program == nullptr);
-        for (ComputeBuffer*& buffer : buffers)
-            EXPECT_TRUE(context->ReleaseComputeBuffer(&buffer) == kOk && buffer == nullptr);
+        for (ComputeProgram*& program : programs) EXPECT_EQ(context->ReleaseComputeProgram(&program), kOk);
+        for (ComputeBuffer*& buffer : buffers) EXPECT_EQ(context->ReleaseComputeBuffer(&buffer), kOk);
         GlTest::TearDown();
         Cl() = runtime;
     }
@@ -204,120 +162,110 @@ protected:
 };
 
 const char* const kTwice = R"(
-kernel void Twice(global float* vertices, write_only image2d_t image, float factor, global float* more,
-                  local float* scratch) {
+kernel void Twice(global float* vertices, write_only image2d_t image, float factor, global float* more) {
     int i = get_global_id(0);
-    scratch[get_local_id(0)] = vertices[i] * factor;
-    vertices[i] = scratch[get_local_id(0)];
+    vertices[i] *= factor;
     more[i] += 1.0f;
     write_imagef(image, (int2)(i, 0), (float4)(vertices[i] / 16.0f, 0.0f, 0.0f, 1.0f));
 })";
 
-// The listing of a context that brings compute up, in its exact layout; contexts that share take its state
-// without a word, and the last of them releases the queue, then the OpenCL context.
-TEST_F(ComputeTest, SetUpListsPlatformsAndDevicesOnceForContextsThatShare) {
+// The listing of a context that brings compute up, in its exact layout; a context that shares takes its state
+// without a word, and the last of them releases the queue, then the OpenCL context. The compute queries answer
+// from the device, or with their fall-backs; without a query of its own the video memory is the device's (half
+// of it where the device shares the host's memory).
+TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
     ContextPtr owner = Create(init);
     std::vector<Message> said = capture.Take();
     const auto platform = Info<cl_platform_id>(*owner, ContextInfo::ComputePlatform);
     const auto device = Info<cl_device_id>(*owner, ContextInfo::ComputeDevice);
-    cl_uint units = 0, megahertz = 0;
-    clGetDeviceInfo(device, CL_DEVICE_MAX_COMPUTE_UNITS, sizeof units, &units, nullptr);
-    clGetDeviceInfo(device, CL_DEVICE_MAX_CLOCK_FREQUENCY, sizeof megahertz, &megahertz, nullptr);
     char lines[2][1024];
     std::snprintf(lines[0], sizeof lines[0], "Platform %3d: %-36s - %-28s -             %s", 0,
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_NAME).c_str(),
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_VERSION).c_str(),
-                  Text(clGetPlatformInfo, platform, CL_PLATFORM_VENDOR).c_str());
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_NAME).data(),
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_VERSION).data(),
+                  Ask<Chars>(clGetPlatformInfo, platform, CL_PLATFORM_VENDOR).data());
     std::snprintf(lines[1], sizeof lines[1], " *Device %3d: %-36s - %-28s - [%4d/%4d] %s", 0,
-                  Text(clGetDeviceInfo, device, CL_DEVICE_NAME).c_str(),
-                  Text(clGetDeviceInfo, device, CL_DEVICE_VERSION).c_str(), units, megahertz,
-                  Text(clGetDeviceInfo, device, CL_DEVICE_VENDOR).c_str());
-    const Message separator = {kContinuation, std::string(49, '-')};
-    ASSERT_FALSE(said.empty());
-    EXPECT_EQ(said[0].text.rfind("Loaded libOpenCL.so.1 from: /", 0), 0u);
-    EXPECT_EQ(said, (std::vector<Message>{said[0],
-                                          {kInfo, "OpenCL: Platforms & Devices"},
-                                          separator,
-                                          {kContinuation, lines[0]},
-                                          {kContinuation, lines[1]},
-                                          separator}));
-    ContextPtr shared(owner->CreateSharedContext());
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_NAME).data(),
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VERSION).data(),
+                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits),
+                  Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_CLOCK_FREQUENCY),
+                  Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VENDOR).data());
+    const Message separator = {kContinuation, std::string(49, '-')}, header = {kInfo, "OpenCL: Platforms & Devices"};
+    EXPECT_EQ(said, (std::vector<Message>{said.at(0), header, separator, Message{kContinuation, lines[0]},
+                                          Message{kContinuation, lines[1]}, separator}));
     init.shareContext = owner.get();
     ContextPtr adopting = Create(init);
     ExpectMessages({});
+    // clang-format off
+    const struct { ContextInfo query; cl_device_info name; std::string fallback; } kDeviceQueries[] = {
+        {ContextInfo::ComputeVersion, CL_DEVICE_VERSION, std::string("OpenCL: Unknown", 16)},
+        {ContextInfo::ComputeDeviceName, CL_DEVICE_NAME, ""},
+        {ContextInfo::ComputeLocalMemSize, CL_DEVICE_LOCAL_MEM_SIZE, Raw(uint64_t{16384})},
+        {ContextInfo::ComputeUnits, CL_DEVICE_MAX_COMPUTE_UNITS, Raw(int32_t{1})}};
+    // clang-format on
+    const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
+    EXPECT_EQ(Info<uint64_t>(*owner, ContextInfo::TotalVideoMemory),
+              Ask<cl_ulong>(clGetDeviceInfo, device, CL_DEVICE_GLOBAL_MEM_SIZE) >>
+                  Ask<cl_bool>(clGetDeviceInfo, device, CL_DEVICE_HOST_UNIFIED_MEMORY));
+    __GLXEW_MESA_query_renderer = mesaQuery;
+    for (bool fails : {false, true}) {
+        twists.noDeviceInfo = fails;
+        for (const auto& row : kDeviceQueries) {
+            std::string answer(256, '\0'), expected(256, '\0');
+            size_t size = 0, clSize = 0;
+            owner->GetInfo(row.query, answer.size(), &answer[0], &size);
+            clGetDeviceInfo(device, row.name, expected.size(), &expected[0], &clSize);
+            EXPECT_EQ(answer.substr(0, size), fails ? row.fallback : expected.substr(0, clSize)) << int(row.query);
+        }
+    }
     const auto state = Info<cl_context>(*owner, ContextInfo::ComputeContext);
     const auto queue = Info<cl_command_queue>(*owner, ContextInfo::ComputeQueue);
-    EXPECT_TRUE(Info<cl_context>(*shared, ContextInfo::ComputeContext) == state &&
-                Info<cl_context>(*adopting, ContextInfo::ComputeContext) == state);
     calls.clear();
     owner.reset();
-    shared.reset();
     EXPECT_TRUE(calls.empty());
     adopting.reset();
-    EXPECT_EQ(calls, (decltype(calls){{"clReleaseCommandQueue", queue}, {"clReleaseContext", state}}));
+    EXPECT_EQ(calls, (Calls{{"clReleaseCommandQueue", queue}, {"clReleaseContext", state}}));
 }
 
-struct ChoiceCase {
-    const char* name;
-    Twists twists;
-    int32_t platform, device;
-    bool compute;
-    std::vector<std::string> lookups;  // of clGetGLContextInfoKHR
-    std::vector<Message> said;         // besides the runtime's path and the listing
-};
-const std::string kPer = "per platform";
-// clang-format off
-const ChoiceCase kChoiceCases[] = {
-    {"Automatic", {}, -1, -1, true, {kPer}, {}},
-    {"IntelBesideAnotherGlVendor", {"Intel(R) Corporation"}, -1, -1, false, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
-    {"IntelChosenByIndex", {"Intel(R) Corporation"}, 0, -1, true, {kPer}, {}},
-    {"DeviceByIndex", {}, -1, 0, true, {}, {}},
-    {"DeviceIndexPastTheEnd", {}, 0, 1, true, {kPer}, {}},
-    {"PlatformIndexPastTheEnd", {}, 1, -1, false, {}, {kNoContext}},
-    {"OpenCl11Platform", {nullptr, "OpenCL 1.1 twisted"}, -1, -1, true, {"any platform"}, {}},
-    {"ShareGroupOfAnotherPlatform", {nullptr, nullptr, -1000}, -1, -1, false, {kPer}, {kNoContext}},
-    {"GlContextQueryFails", {nullptr, nullptr, -30}, -1, -1, false, {kPer}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
-    {"NoDeviceType", {nullptr, nullptr, 0, true}, -1, -1, false, {kPer}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
-};
-// clang-format on
-
+// Without compute a context says why (its listing, with it, is left out here); the lookups are those of
+// clGetGLContextInfoKHR.
 TEST_F(ComputeTest, PlatformAndDeviceChoice) {
-    for (const ChoiceCase& row : kChoiceCases) {
-        SCOPED_TRACE(row.name);
+    // clang-format off
+    const struct { const char* name; Twists twists; int32_t platform, device; Calls lookups; std::vector<Message> said; } kChoiceCases[] = {
+        {"IntelBesideAnotherGlVendor", {{CL_PLATFORM_VENDOR, "Intel(R) Corporation"}}, -1, -1, {}, {{kInfo, "OpenCL: Skipping Intel platform"}, kNoContext}},
+        {"IntelChosenByIndex", {{CL_PLATFORM_VENDOR, "Intel(R) Corporation"}}, 0, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
+        {"DeviceByIndex", {}, -1, 0, {}, {}},
+        {"DeviceIndexPastTheEnd", {}, 0, 1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {}},
+        {"PlatformIndexPastTheEnd", {}, 1, -1, {}, {kNoContext}},
+        {"OpenCl11Platform", {{CL_PLATFORM_VERSION, "OpenCL 1.1 twisted"}}, -1, -1, {{"clGetExtensionFunctionAddress", nullptr}}, {}},
+        {"ShareGroupOfAnotherPlatform", {{}, -1000}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {kNoContext}},
+        {"GlContextQueryFails", {{}, -30}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Error in clGetGLContextInfoKHR: -30"}, kNoContext}},
+        {"NoDeviceType", {{}, 0, true}, -1, -1, {{"clGetExtensionFunctionAddressForPlatform", nullptr}}, {{kError, "OpenCL: Failed to get device type: -30"}, kNoContext}},
+    };
+    // clang-format on
+    for (const auto& row : kChoiceCases) {
         twists = row.twists;
         calls.clear();
-        ContextInitData made = init;
-        made.clPlatformIndex = row.platform;
-        made.clDeviceIndex = row.device;
-        void* queue = nullptr;
-        ContextPtr(Create(made))->GetInfo(ContextInfo::ComputeQueue, sizeof queue, &queue, nullptr);
-        EXPECT_EQ(queue != nullptr, row.compute);
-        std::vector<Message> said = capture.Take();
-        said.erase(std::remove_if(said.begin(), said.end(),
-                                  [](const Message& message) {
-                                      return message.level == kContinuation || message.text.rfind("Loaded ", 0) == 0 ||
-                                             message.text == "OpenCL: Platforms & Devices";
-                                  }),
-                   said.end());
-        EXPECT_EQ(said, row.said);
-        std::vector<std::string> lookups;
-        for (const auto& call : calls)
-            if (call.first.find("platform") != std::string::npos) lookups.push_back(call.first);
-        EXPECT_EQ(lookups, row.lookups);
+        std::tie(init.clPlatformIndex, init.clDeviceIndex) = std::tie(row.platform, row.device);
+        ContextPtr made = Create(init);
+        EXPECT_EQ(calls, row.lookups) << row.name;
+        std::vector<Message> said;
+        for (const Message& message : capture.Take())
+            if (message.level == kError || message.text == "OpenCL: Skipping Intel platform") said.push_back(message);
+        EXPECT_EQ(said, row.said) << row.name;
     }
 }
 
 // Explicit synchronisation finishes the queue after kernels (and GL before them); each context decides once.
 TEST_F(ComputeTest, InteropSynchronisationIsDecidedOncePerContext) {
-    const struct {
-        const char *vendor, *extensions, *sync;
-    } kSyncCases[] = {
+    // clang-format off
+    const struct { const char *vendor, *extensions, *sync; } kSyncCases[] = {
         {"Advanced Micro Devices, Inc.", "cl_khr_gl_event", "explicit"},
         {"NVIDIA Corporation", "", "implicit"},
         {"Another Vendor", "cl_khr_gl_event", "implicit"},
         {"Another Vendor", "", "explicit"},
         {"", "cl_khr_gl_event", "explicit"},
     };
+    // clang-format on
     for (const auto& row : kSyncCases) {
         SCOPED_TRACE(std::string(row.vendor) + " " + row.extensions);
         setenv("VINDRA_CL_LAYER_VENDOR", row.vendor, 1);
@@ -349,111 +297,87 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
                 image->Init(TextureDesc{PixelFormat::RGBA8, 4, 1, 0, 0, 1, 0, 0}) == kOk);
     GlBuffer *glVertices = GlBuffer::FromHostPointer(vertices, ""), *glMore = GlBuffer::FromHostPointer(more, "");
     std::thread([&] { EXPECT_EQ(glVertices->GetComputeHandle(), nullptr); }).join();  // no current context there
-    const void* objects[4] = {glVertices->GetComputeHandle(), reinterpret_cast<void*>(image->GetHandle(2)), nullptr,
-                              glMore->GetComputeHandle()};
-    EXPECT_EQ(calls, (decltype(calls){{"clCreateFromGLTexture", nullptr}}));  // made by Init
+    const void* mem[4] = {glVertices->GetComputeHandle(), reinterpret_cast<void*>(image->GetHandle(2)), nullptr,
+                          glMore->GetComputeHandle()};
     ComputeKernel* kernel = Program(kTwice)->Build() == 0 ? programs.back()->GetKernel("Twice") : nullptr;
     ASSERT_TRUE(kernel && kernel->SetArgument(3, KernelArgKind::ArgPixelBuffer, 0, more) == kOk &&
                 kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, image) == kOk &&
                 kernel->SetArgument(0, KernelArgKind::ArgIndexBuffer, 0, vertices) == kOk &&
-                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk &&
-                kernel->SetArgument(4, KernelArgKind::ArgValue, 1024, nullptr) == kOk);
+                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk);
     const size_t global = 4, local = 2, tooLarge = 5;
     const auto queue = Info<cl_command_queue>(*context, ContextInfo::ComputeQueue);
+    const char *acquire = "clEnqueueAcquireGLObjects", *release = "clEnqueueReleaseGLObjects",
+               *freed = "clReleaseMemObject";
     for (int launch = 0; launch < 3; ++launch) {
         calls.clear();
-        EXPECT_TRUE(context->SyncPreCompute() == kOk && context->SyncPostCompute() == 0);
         EXPECT_EQ(context->ExecuteComputeKernel(kernel, 1, &global, launch < 2 ? &local : &tooLarge),
                   launch < 2 ? kOk : ResultCode::InvalidOperation);
-        decltype(calls) expected;
-        for (const char* step : {"clEnqueueAcquireGLObjects", "clEnqueueReleaseGLObjects"})
-            for (int index : {0, 1, 3}) {
-                if (launch == 0 && index == 0 && step[9] == 'R') expected.push_back({"clFinish", queue});
-                expected.push_back({step, objects[index]});
-            }
+        Calls expected = {{acquire, mem[0]}, {acquire, mem[1]}, {acquire, mem[3]},
+                          {release, mem[0]}, {release, mem[1]}, {release, mem[3]}};
+        if (launch == 0) expected.insert(expected.begin() + 3, {"clFinish", queue});
         EXPECT_EQ(calls, expected);
     }
-    ExpectMessages({{kInfo, "OpenCL: GL interop using implicit synchronization"},
-                    {kError, "OpenCL: Failed to enqueue kernel: Twice -54"}});
-    float read[8] = {};
-    uint8_t texels[16] = {};
-    glGetNamedBufferSubData(glVertices->GetName(), 0, 16, read);
-    glGetNamedBufferSubData(glMore->GetName(), 0, 16, read + 4);
-    glGetTextureImage(GLuint(image->GetHandle(0)), 0, GL_RGBA, GL_UNSIGNED_BYTE, sizeof texels, texels);
-    EXPECT_EQ(std::vector<float>(read, read + 8), (std::vector<float>{4, 8, 12, 16, 2, 2, 2, 2}));
-    EXPECT_EQ(Bytes(texels, texels + 16), (Bytes{64, 0, 0, 255, 128, 0, 0, 255, 191, 0, 0, 255, 255, 0, 0, 255}));
-    EXPECT_TRUE(image->AcquireForCompute() == kOk && image->ReleaseFromCompute() == kOk);
+    ExpectMessages({{kError, "OpenCL: Failed to enqueue kernel: Twice -54"}});
+    std::vector<float> read(8);
+    Bytes texels(16);
+    glGetNamedBufferSubData(glVertices->GetName(), 0, 16, read.data());
+    glGetNamedBufferSubData(glMore->GetName(), 0, 16, read.data() + 4);
+    glGetTextureImage(GLuint(image->GetHandle(0)), 0, GL_RGBA, GL_UNSIGNED_BYTE, 16, texels.data());
+    EXPECT_EQ(read, (std::vector<float>{4, 8, 12, 16, 2, 2, 2, 2}));
+    EXPECT_EQ(texels, (Bytes{64, 0, 0, 255, 128, 0, 0, 255, 191, 0, 0, 255, 255, 0, 0, 255}));
     calls.clear();
+    EXPECT_TRUE(image->AcquireForCompute() == kOk && image->ReleaseFromCompute() == kOk);
     context->ReleaseTexture(&image);
     context->ReleasePixelBuffer(&more);
     context->ReleaseVertexBuffer(&vertices);
-    EXPECT_EQ(calls, (decltype(calls){{"clReleaseMemObject", objects[1]},
-                                      {"clReleaseMemObject", objects[3]},
-                                      {"clReleaseMemObject", objects[0]}}));
+    EXPECT_EQ(calls, (Calls{{acquire, mem[1]}, {release, mem[1]}, {freed, mem[1]}, {freed, mem[3]}, {freed, mem[0]}}));
 }
 
 // Programs, kernels, arguments, launches and buffers refused with one message each; kernels are made once per
 // name; a build log goes out as three lines alone, then the rest in one message.
 TEST_F(ComputeTest, RefusalsNameTheirReason) {
-    ComputeProgram *empty = Program(nullptr), *twice = Program(kTwice);
+    ComputeProgram *empty = Program(nullptr), *twice = Program(kTwice), *noProgram = nullptr;
     ComputeKernel* kernel = twice->Build() == 0 ? twice->GetKernel("Twice") : nullptr;
+    ASSERT_TRUE(kernel != nullptr && twice->GetKernel("Twice") == kernel);  // made once
     ComputeBuffer *none = Buffer(0, nullptr), *buffer = Buffer(16, nullptr);
-    ComputeProgram *noProgram = nullptr, *rebuilt = context->CreateComputeProgram(), *released = rebuilt;
-    rebuilt->AddSources(1, &kTwice, nullptr);
-    const float factor = 2;
-    const size_t four = 4, cube[3] = {4, 1, 1};
-    const auto arg = [&](uint32_t index, uint32_t kind, size_t size, const void* value) {
-        return int64_t(kernel->SetArgument(index, KernelArgKind(kind), size, value));
-    };
-    const auto launch = [&](ComputeKernel* launched, uint32_t dimensions, const size_t* sizes) {
-        return int64_t(context->ExecuteComputeKernel(launched, dimensions, sizes, nullptr));
-    };
+    const size_t cube[3] = {4, 1, 1};  // also the bytes of things that are not the library's
     // clang-format off
     const struct { const char* name; std::function<int64_t()> call; int64_t result; std::string message; } kRefusals[] = {
         {"KernelBeforeBuild", [&] { return int64_t(empty->GetKernel("Twice")); }, 0, "OpenCL: Failed to create kernel Twice for program: (-44)"},
         {"NoSources", [&] { return empty->Build(); }, 1, "OpenCL: Failed to create program: -30"},
-        {"UnknownKernel", [&] { return int64_t(twice->GetKernel("Thrice")); }, 0, "OpenCL: Failed to create kernel Thrice for program: (-46)"},
-        {"NullResource", [&] { return arg(0, 4, 0, nullptr); }, 4, "OpenCL: Failed to set kernel argument: Invalid kernel arguments"},
-        {"NotABuffer", [&] { return arg(0, 3, 0, &factor); }, 4, "is not a buffer of this library"},
-        {"NotATexture", [&] { return arg(1, 0, 0, &factor); }, 4, "is not a texture of this library"},
-        {"NoStorage", [&] { return arg(3, 4, 0, none); }, 4, "OpenCL: Failed to set kernel argument: Invalid memory object"},
-        {"WrongSize", [&] { return arg(2, 9, 2, &factor); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument size"},
-        {"NoSuchIndex", [&] { return arg(5, 5, 4, &factor); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument index"},
-        {"ArgumentsMissing", [&] { return launch(kernel, 3, cube); }, 4, "OpenCL: Failed to enqueue kernel: Twice -52"},
-        {"NoDimension", [&] { return launch(kernel, 0, &four); }, 4, "OpenCL: Failed to enqueue kernel: Twice -53"},
-        {"NoGlobalSize", [&] { return launch(kernel, 1, nullptr); }, 4, "OpenCL: Failed to enqueue kernel: Twice -63"},
-        {"NullKernel", [&] { return launch(nullptr, 1, &four); }, 3, "GlContext::ExecuteComputeKernel: null compute kernel"},
-        {"NotAKernel", [&] { return launch(reinterpret_cast<ComputeKernel*>(none), 1, &four); }, 3, "is not a compute kernel of this library"},
+        {"NullResource", [&] { return int64_t(kernel->SetArgument(0, KernelArgKind::ArgComputeBuffer, 0, nullptr)); }, 4, "OpenCL: Failed to set kernel argument: Invalid kernel arguments"},
+        {"NotABuffer", [&] { return int64_t(kernel->SetArgument(0, KernelArgKind::ArgPixelBuffer, 0, cube)); }, 4, "is not a buffer of this library"},
+        {"NotATexture", [&] { return int64_t(kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, cube)); }, 4, "is not a texture of this library"},
+        {"NoStorage", [&] { return int64_t(kernel->SetArgument(3, KernelArgKind::ArgComputeBuffer, 0, none)); }, 4, "OpenCL: Failed to set kernel argument: Invalid memory object"},
+        {"WrongSize", [&] { return int64_t(kernel->SetArgument(2, KernelArgKind(9), 2, cube)); }, 4, "OpenCL: Failed to set kernel argument: Invalid argument size"},
+        {"ThreeDimensions", [&] { return int64_t(context->ExecuteComputeKernel(kernel, 3, cube, nullptr)); }, 4, "OpenCL: Failed to enqueue kernel: Twice -52"},
+        {"NoGlobalSize", [&] { return int64_t(context->ExecuteComputeKernel(kernel, 1, nullptr, nullptr)); }, 4, "OpenCL: Failed to enqueue kernel: Twice -63"},
+        {"NotAKernel", [&] { return int64_t(context->ExecuteComputeKernel(reinterpret_cast<ComputeKernel*>(none), 1, cube, nullptr)); }, 3, "is not a compute kernel of this library"},
         {"NullProgram", [&] { return int64_t(context->ReleaseComputeProgram(&noProgram)); }, 3, "GlContext::ReleaseComputeProgram: null program"},
-        {"ReleasedProgram", [&] { return int64_t(context->ReleaseComputeProgram(&released)); }, 3, "is not a compute program of this library"},
-        {"NullProgramAddress", [&] { return int64_t(context->ReleaseComputeProgram(nullptr)); }, 3, "GlContext::ReleaseComputeProgram: null address"},
-        {"NullBufferAddress", [&] { return int64_t(context->ReleaseComputeBuffer(nullptr)); }, 3, "GlContext::ReleaseComputeBuffer: null address"},
+        {"ReleasedProgram", [&] { ComputeProgram *made = context->CreateComputeProgram(), *stale = made; context->ReleaseComputeProgram(&made); return int64_t(context->ReleaseComputeProgram(&stale)); }, 3, "is not a compute program of this library"},
         {"CopyToNothing", [&] { return int64_t(context->CopyComputeBuffer(buffer, nullptr, 0, 0, 4)); }, 3, "GlContext::CopyComputeBuffer: null compute buffer"},
         {"MapWithoutStorage", [&] { return int64_t(none->MapBuffer(MapAccess::Read)); }, 0, "OpenCL: Failed to map buffer: -38"},
-        {"MapPastTheStorage", [&] { return buffer->Create(64, nullptr, BufferUsage::StaticCopy) == kOk ? int64_t(buffer->MapBuffer(MapAccess::Read)) : -1; }, 0, "OpenCL: Failed to map buffer: -30"},
     };
     // clang-format on
-    ASSERT_TRUE(kernel != nullptr && twice->GetKernel("Twice") == kernel);  // made once
-    // A second build lets the first program object go; the program goes with its kernels.
-    ASSERT_TRUE(rebuilt->Build() == 0 && rebuilt->GetKernel("Twice") != nullptr);
-    calls.clear();
-    EXPECT_TRUE(rebuilt->Build() == 0 && context->ReleaseComputeProgram(&rebuilt) == kOk && rebuilt == nullptr);
-    std::vector<std::string> names;
-    for (const auto& call : calls) names.push_back(call.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"clReleaseProgram", "clReleaseKernel", "clReleaseProgram"}));
     for (const auto& row : kRefusals) {
         EXPECT_EQ(row.call(), row.result) << row.name;
-        std::vector<Message> said = capture.Take();
-        ASSERT_EQ(said.size(), 1u) << row.name << Describe(said);
-        EXPECT_NE(said[0].text.find(row.message), std::string::npos) << row.name << ": " << said[0].text;
+        const std::vector<Message> said = capture.Take();
+        EXPECT_TRUE(said.size() == 1 && said[0].text.find(row.message) != std::string::npos)
+            << row.name << Describe(said);
     }
+    // A second build lets the first program object go (its kernel keeps what it needs); a release lets the
+    // kernels go, then the program.
+    calls.clear();
+    EXPECT_TRUE(twice->Build() == 0 && context->ReleaseComputeProgram(&programs.back()) == kOk);
+    programs.pop_back();
+    EXPECT_TRUE(calls.size() == 3 && calls[0].first == "clReleaseProgram" && calls[1].first == "clReleaseKernel" &&
+                calls[2].first == "clReleaseProgram");
     EXPECT_EQ(Program("kernel void A(global int* a) { a[0] = b + c + d + e; }")->Build(), 1u);
     std::vector<Message> said = capture.Take();
     ASSERT_EQ(said.size(), 5u) << Describe(said);
     EXPECT_EQ(said[0], (Message{kError, "CL: Failed to build program: -11"}));
     for (size_t line = 1; line < 5; ++line)
-        EXPECT_TRUE(said[line].level == kContinuation &&
-                    said[line].text.find("undeclared identifier") != std::string::npos &&
+        EXPECT_TRUE(said[line].level == kContinuation && said[line].text.find("undeclared") != std::string::npos &&
                     (said[line].text.find('\n') != std::string::npos) == (line == 4) && said[line].text.back() != '\n')
             << said[line].text;
 }
@@ -461,75 +385,37 @@ TEST_F(ComputeTest, RefusalsNameTheirReason) {
 // Usages choose what kernels may do with a buffer; the contents travel as written, filled, copied and mapped.
 TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
     const Bytes bytes = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, nines(4, 9);
-    const cl_mem_flags kHost = CL_MEM_ALLOC_HOST_PTR, kCopy = CL_MEM_COPY_HOST_PTR;
     // clang-format off
     const struct { BufferUsage usage; bool data; cl_mem_flags flags; } kUsages[] = {
-        {BufferUsage::StaticDraw, true, CL_MEM_READ_ONLY | kCopy}, {BufferUsage::DynamicRead, false, CL_MEM_WRITE_ONLY},
-        {BufferUsage::StagingCopy, true, CL_MEM_READ_WRITE | kCopy}, {BufferUsage::HostRead, true, kHost | CL_MEM_WRITE_ONLY | kCopy},
-        {BufferUsage::HostCopy, false, kHost | CL_MEM_READ_WRITE}, {BufferUsage(15), false, CL_MEM_READ_WRITE},
+        {BufferUsage::StaticDraw, true, CL_MEM_READ_ONLY | CL_MEM_COPY_HOST_PTR}, {BufferUsage::DynamicRead, false, CL_MEM_WRITE_ONLY},
+        {BufferUsage::HostRead, true, CL_MEM_ALLOC_HOST_PTR | CL_MEM_WRITE_ONLY | CL_MEM_COPY_HOST_PTR}, {BufferUsage(15), false, CL_MEM_READ_WRITE},
     };
     // clang-format on
     Bytes read(16);
     for (const auto& row : kUsages) {
-        ComputeBuffer* buffer = Buffer(16, row.data ? bytes.data() : nullptr, row.usage);
-        cl_mem_flags flags = 0;
-        clGetMemObjectInfo(buffer->GetHandle(0), CL_MEM_FLAGS, sizeof flags, &flags, nullptr);
-        EXPECT_EQ(flags, row.flags) << int(row.usage);
-        EXPECT_TRUE(!row.data || (buffer->ReadBuffer(0, 16, read.data()) == kOk && read == bytes)) << int(row.usage);
+        ComputeMemory memory = Buffer(16, row.data ? bytes.data() : nullptr, row.usage)->GetHandle(0);
+        EXPECT_EQ(Ask<cl_mem_flags>(clGetMemObjectInfo, memory, CL_MEM_FLAGS), row.flags) << int(row.usage);
     }
     ComputeBuffer *buffer = Buffer(16, bytes.data()), *copy = Buffer(16, nullptr), *none = Buffer(0, nullptr);
     EXPECT_TRUE(buffer->WriteBuffer(4, 4, nines.data()) == kOk && buffer->FillBuffer(8, 4, 0xAB) == kOk &&
                 context->CopyComputeBuffer(buffer, copy, 2, 0, 14) == kOk &&
                 copy->ReadBuffer(0, 16, read.data()) == kOk);
-    const Bytes expected = {3, 4, 9, 9, 9, 9, 0xAB, 0xAB, 0xAB, 0xAB, 13, 14, 15, 16};
-    EXPECT_EQ(Bytes(read.begin(), read.begin() + 14), expected);
-    for (MapAccess access : {MapAccess::Read, MapAccess::Write, MapAccess(2), MapAccess(7)}) {  // Write: not read
-        auto* mapped = static_cast<uint8_t*>(copy->MapBuffer(access));
-        ASSERT_NE(mapped, nullptr);
-        EXPECT_TRUE(access == MapAccess::Write ||
-                    Bytes(mapped, mapped + 14) ==
-                        (access == MapAccess::Read ? expected : Bytes(14, access == MapAccess(2) ? 8 : 9)));
-        if (access != MapAccess::Read) std::memset(mapped, 7 + int(access), 16);
+    const Bytes copied = {3, 4, 9, 9, 9, 9, 0xAB, 0xAB, 0xAB, 0xAB, 13, 14, 15, 16};
+    EXPECT_EQ(Bytes(read.begin(), read.begin() + 14), copied);
+    // Read, Write (which discards: not read back), both, and past the named ones: both.
+    for (int access : {0, 1, 2, 7}) {
+        auto* view = static_cast<uint8_t*>(copy->MapBuffer(MapAccess(access)));
+        ASSERT_NE(view, nullptr);
+        EXPECT_TRUE(access == 1 || Bytes(view, view + 14) == (access == 0 ? copied : Bytes(14, access == 2 ? 8 : 9)));
+        if (access != 0) std::memset(view, 7 + access, 16);
         EXPECT_EQ(copy->UnmapBuffer(), kOk);
     }
     EXPECT_TRUE(copy->ReadBuffer(0, 16, read.data()) == kOk && read == Bytes(16, 14));
-    EXPECT_EQ(std::vector<int>({int(copy->UnmapBuffer()), int(none->WriteBuffer(0, 4, nines.data())),
-                                int(none->ReadBuffer(0, 4, read.data())), int(none->FillBuffer(0, 4, 1)),
-                                int(buffer->ReadBuffer(12, 8, read.data())),
-                                int(context->CopyComputeBuffer(none, buffer, 0, 0, 4))}),
-              std::vector<int>({4, 3, 3, 4, 4, 4}));
-    ExpectMessages({});
-}
-
-// The compute queries answer from the device, or with their fall-backs; without a query of its own the video
-// memory is the device's (half of it where the device shares the host's memory).
-TEST_F(ComputeTest, GetInfoAnswersFromTheDevice) {
-    const auto device = Info<cl_device_id>(*context, ContextInfo::ComputeDevice);
-    // clang-format off
-    const struct { ContextInfo query; cl_device_info name; std::string fallback; } kDeviceQueries[] = {
-        {ContextInfo::ComputeVersion, CL_DEVICE_VERSION, std::string("OpenCL: Unknown", 16)},
-        {ContextInfo::ComputeDeviceName, CL_DEVICE_NAME, ""},
-        {ContextInfo::ComputeLocalMemSize, CL_DEVICE_LOCAL_MEM_SIZE, Raw(uint64_t{16384})},
-        {ContextInfo::ComputeUnits, CL_DEVICE_MAX_COMPUTE_UNITS, Raw(int32_t{1})}};
-    // clang-format on
-    cl_ulong global = 0;
-    cl_bool unified = CL_FALSE;
-    clGetDeviceInfo(device, CL_DEVICE_GLOBAL_MEM_SIZE, sizeof global, &global, nullptr);
-    clGetDeviceInfo(device, CL_DEVICE_HOST_UNIFIED_MEMORY, sizeof unified, &unified, nullptr);
-    const GLboolean mesaQuery = std::exchange(__GLXEW_MESA_query_renderer, GL_FALSE);
-    EXPECT_EQ(Info<uint64_t>(*Create(init), ContextInfo::TotalVideoMemory), unified ? global / 2 : global);
-    __GLXEW_MESA_query_renderer = mesaQuery;
-    capture.Take();  // the listing of the context made for the query
-    for (bool fails : {false, true}) {
-        twists.deviceInfoFails = fails;
-        for (const auto& row : kDeviceQueries) {
-            std::string answer(256, '\0'), expected(256, '\0');
-            size_t size = 0, clSize = 0;
-            context->GetInfo(row.query, answer.size(), &answer[0], &size);
-            clGetDeviceInfo(device, row.name, expected.size(), &expected[0], &clSize);
-            EXPECT_EQ(answer.substr(0, size), fails ? row.fallback : expected.substr(0, clSize)) << int(row.query);
-        }
-    }
+    EXPECT_EQ(std::vector<ResultCode>({copy->UnmapBuffer(), none->WriteBuffer(0, 4, nines.data()),
+                                       none->ReadBuffer(0, 4, read.data()), none->FillBuffer(0, 4, 1),
+                                       buffer->ReadBuffer(12, 8, read.data()),
+                                       context->CopyComputeBuffer(none, buffer, 0, 0, 4)}),
+              std::vector<ResultCode>({kFail, kValue, kValue, kFail, kFail, kFail}));
 }
 
 #endif

@@ -21,39 +21,30 @@ const char* const kBadFragment = "#version 450 core\nout vec4 color;\nvoid main(
 // Compiles, but calls a function that no shader defines: only the link fails.
 const char* const kUnlinkedFragment = "#version 450 core\nvec4 f();\nout vec4 c;\nvoid main() { c = f(); }\n";
 
-// GLEW entry points replaced for each test; each records what it did and forwards to the driver.
-std::vector<GLuint> created;  // shaders made
-bool createProgramFails;      // glCreateProgram answers 0 without a GL error
-PFNGLCREATESHADERPROC realCreateShader;
-PFNGLCREATEPROGRAMPROC realCreateProgram;
+// The driver's entry points, replaced by the tests: glCreateShader records every shader it makes, in order.
+std::vector<GLuint> made;
+PFNGLCREATESHADERPROC createShader;
+PFNGLCREATEPROGRAMPROC createProgram;
 
 class ShaderTest : public GlTest {
 protected:
     void SetUp() override {
         GlTest::SetUp();
-        created.clear(), createProgramFails = false;
-        realCreateShader = std::exchange(
-            __glewCreateShader, [](GLenum type) -> GLuint { return created.emplace_back(realCreateShader(type)); });
-        realCreateProgram =
-            std::exchange(__glewCreateProgram, []() { return createProgramFails ? 0 : realCreateProgram(); });
+        made.clear(), createProgram = __glewCreateProgram;
+        createShader = std::exchange(__glewCreateShader, [](GLenum t) { return made.emplace_back(createShader(t)); });
     }
     void TearDown() override {
         for (ShaderProgram*& program : programs) context->ReleaseShaderProgram(&program);
         for (ShaderLibrary*& library : libraries) context->ReleaseShaderLibrary(&library);
-        __glewCreateShader = realCreateShader, __glewCreateProgram = realCreateProgram;
+        __glewCreateShader = createShader, __glewCreateProgram = createProgram;
         GlTest::TearDown();
     }
-    GlShaderLibrary* Library() {
-        return static_cast<GlShaderLibrary*>(libraries.emplace_back(context->CreateShaderLibrary()));
-    }
-    GlShaderProgram* Program() {
-        return static_cast<GlShaderProgram*>(programs.emplace_back(context->CreateShaderProgram()));
-    }
+    auto* Library() { return static_cast<GlShaderLibrary*>(libraries.emplace_back(context->CreateShaderLibrary())); }
+    auto* Program() { return static_cast<GlShaderProgram*>(programs.emplace_back(context->CreateShaderProgram())); }
     // A linked program of kVertex and kFragment.
     GlShaderProgram* Linked() {
         GlShaderProgram* program = Program();
-        for (uint32_t stage : {0u, 1u})
-            program->AddShader(ShaderStage(stage), 1, stage ? &kFragment : &kVertex, nullptr);
+        for (auto stage : {0u, 1u}) program->AddShader(ShaderStage(stage), 1, stage ? &kFragment : &kVertex, nullptr);
         EXPECT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
         return program;
     }
@@ -68,33 +59,29 @@ protected:
 TEST_F(ShaderTest, LinksConsumeOwnedShadersOnlyAndFailuresReportTheDriversLog) {
     GlShaderLibrary* fragment = Library();
     ASSERT_EQ(fragment->Compile(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
-    GLuint first = fragment->GetShader();
     ASSERT_EQ(fragment->Compile(ShaderStage::Fragment, 1, &kFragment, nullptr), ResultCode::Success);
-    EXPECT_FALSE(glIsShader(first));
     GlShaderProgram* program = Program();
     EXPECT_EQ(program->AttachShaderLibrary(fragment), ResultCode::Success);
-    created.clear();
     ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
     ASSERT_EQ(program->Link(), ResultCode::Success) << Describe(capture.Take());
-    GLuint name = program->GetProgram();
     EXPECT_EQ(program->Link(), ResultCode::InvalidValue);  // nothing pending: the linked program stays
+    const GLuint name = program->GetProgram();
     GLint attached = -1;
     glGetProgramiv(name, GL_ATTACHED_SHADERS, &attached);
-    // Both stages took part and none stays attached; the owned shader is gone, the library's stays.
-    EXPECT_EQ(
-        std::vector<GLint>({attached, glGetUniformLocation(name, "offset") >= 0, glGetUniformLocation(name, "f1") >= 0,
-                            glIsShader(created[0]), glIsShader(fragment->GetShader())}),
-        std::vector<GLint>({0, 1, 1, GL_FALSE, GL_TRUE}));
-    // A failed compile keeps no shader; a failed link consumes the others too.
+    // None stays attached, and both stages took part.
+    EXPECT_EQ(attached, 0);
+    EXPECT_GE(glGetUniformLocation(name, "offset"), 0);
+    EXPECT_GE(glGetUniformLocation(name, "f1"), 0);
+    // A failed compile keeps no shader; a failed link consumes its shaders too.
     EXPECT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kBadFragment, nullptr), ResultCode::InvalidOperation);
-    EXPECT_FALSE(glIsShader(created.back()));
-    ASSERT_EQ(program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr), ResultCode::Success);
+    EXPECT_FALSE(glIsShader(made.back()));
     ASSERT_EQ(program->AddShader(ShaderStage::Fragment, 1, &kUnlinkedFragment, nullptr), ResultCode::Success);
     EXPECT_EQ(program->Link(), ResultCode::InvalidOperation);
-    EXPECT_EQ(program->Link(), ResultCode::InvalidValue);
+    // Of every shader made only the library's is left: the one its recompile replaced, the owned ones after
+    // each link and the one that failed to compile are gone.
+    for (GLuint shader : made) EXPECT_EQ(glIsShader(shader) == GL_TRUE, shader == fragment->GetShader()) << shader;
     std::vector<Message> said = capture.Take();
-    for (Message& message : said)
-        message.text = message.level == kContinuation && !message.text.empty() ? "log" : message.text;
+    for (Message& m : said) m.text = m.level == kContinuation && !m.text.empty() ? "log" : m.text;
     // clang-format off
     EXPECT_EQ(said, (std::vector<Message>{{kError, "GL: Failed to compile shader"}, {kDebug, "GL: Shader compilation info:"}, {kContinuation, "log"},
                                           {kError, "GL: Failed to link shader program"}, {kDebug, "GL: Shader program link info:"}, {kContinuation, "log"}}));
@@ -105,7 +92,6 @@ TEST_F(ShaderTest, LinksConsumeOwnedShadersOnlyAndFailuresReportTheDriversLog) {
 // ASan report) into a fresh program, with the previous row's program current; the element read back
 // then holds `expected`, and the previous program is current again.
 TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgram) {
-    const std::vector<float> zeros(16, 0.0f);
     // clang-format off
     const std::tuple<const char*, const char*, UniformType, int, int, size_t, std::vector<float>, std::string> rows[] = {
         // name, element read back, type, components, count, size, expected; a warning
@@ -121,11 +107,9 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         {"m2", "m2", UniformType::Mat2, 1, 1, 16, {1, 2, 3, 4}, ""},
         {"m3", "m3[1]", UniformType::Mat3, 1, 2, 72, {10, 11, 12, 13, 14, 15, 16, 17, 18}, ""},
         {"m4", "m4", UniformType::Mat4, 1, 1, 64, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16}, ""},
-        {"m4", "m4", UniformType::Mat4, 1, 1, 63, zeros, ""},  // less than one mat4
-        // The component count multiplies a matrix's size: two "components" are 128 bytes an element.
-        {"m4", "m4", UniformType::Mat4, 2, 1, 64, zeros, ""},
-        // A shape whose byte size overflows 64 bits uploads what size holds: nothing.
-        {"m4", "m4", UniformType::Mat4, INT32_MAX, INT32_MAX, 64, zeros, ""},
+        // The component count multiplies a matrix's size, and a shape whose byte size overflows 64 bits uploads
+        // what size holds: not one whole element.
+        {"m4", "m4", UniformType::Mat4, INT32_MAX, INT32_MAX, 64, std::vector<float>(16), ""},
         // A type outside the table uploads nothing and is no error.
         {"f4", "f4", UniformType(9), 4, 1, 16, {0, 0, 0, 0}, "GlShaderProgram::SetUniformValue: uniform 0 has type 9, which uploads nothing"},
     };
@@ -139,9 +123,8 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         GlShaderProgram* program = Linked();
         int index = program->AddUniformVariable(0, name, type, components, count);
         ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
-        std::vector<uint8_t> data(size);
-        const bool isInt = type == UniformType::Int || type == UniformType::IntAlias;
-        std::memcpy(data.data(), isInt ? static_cast<void*>(ints) : floats, size);
+        std::vector<uint8_t> data(size);  // the int types come before Float
+        std::memcpy(data.data(), type < UniformType::Float ? static_cast<void*>(ints) : floats, size);
         glUseProgram(previous);
         EXPECT_EQ(program->SetUniformValue(index, data.data(), size), ResultCode::Success);
         EXPECT_EQ(Get(GL_CURRENT_PROGRAM), GLint(previous));
@@ -151,7 +134,6 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
         EXPECT_EQ(got, expected);
         ExpectMessages(OneOrNone(warning, kWarning));
     }
-    glUseProgram(0);
 }
 
 // In order: the context's program binding follows BindShaderProgram; a program never linked is recorded and
@@ -160,64 +142,53 @@ TEST_F(ShaderTest, UploadsAreTypedClampedToSizeAndCountAndRestoreTheCurrentProgr
 // glCreateProgram fails left no GL program.
 TEST_F(ShaderTest, BindAndRefusalsAnswerAndReport) {
     GlShaderProgram* program = Linked();
-    GlShaderProgram* unlinked = Program();
+    const ResultCode ok = ResultCode::Success, bad = ResultCode::InvalidValue, failed = ResultCode::Failed;
     // The bind's result where GL has `current` current and the context records `recorded`; Failed otherwise.
     auto bound = [&](ResultCode result, GLint current, ShaderProgram* recorded) {
-        return Get(GL_CURRENT_PROGRAM) == current && context->GetBoundShaderProgram() == recorded ? result
-                                                                                                  : ResultCode::Failed;
+        return Get(GL_CURRENT_PROGRAM) == current && context->GetBoundShaderProgram() == recorded ? result : failed;
     };
     const int f1 = program->AddUniformVariable(0, "f1", UniformType::Float, 1, 1);
-    const int inactive = program->AddUniformVariable(0, "notActive", UniformType::Float, 1, 1);
     const int fiveFloats = program->AddUniformVariable(0, "f2", UniformType::Float, 5, 1);
     const int noInts = program->AddUniformVariable(0, "i2", UniformType::Int, 0, 1);
     ASSERT_EQ(program->ResolveUniformVariables(), ResultCode::Success);
-    GlShaderLibrary* library = Library();
     const float value[4] = {};
-    const char* withNull[] = {kVertex, nullptr};
-    const ResultCode ok = ResultCode::Success, bad = ResultCode::InvalidValue, noIndex = ResultCode(-1);
-    const std::string upload = "GlShaderProgram::SetUniformValue: ",
-                      block = "GlShaderProgram::SetUniformBlockBinding: ";
     // clang-format off
     ExpectRefusals({
         {"bind", [&] { return bound(context->BindShaderProgram(program), GLint(program->GetProgram()), program); }, ok, ""},
-        {"bind unlinked", [&] { return bound(context->BindShaderProgram(unlinked), 0, unlinked); }, ok, "GlShaderProgram::Bind: Program not linked; no program is current", kWarning},
+        {"bind unlinked", [&] { auto* unlinked = Program(); return bound(context->BindShaderProgram(unlinked), 0, unlinked); }, ok, "GlShaderProgram::Bind: Program not linked; no program is current", kWarning},
         // Releasing the bound program clears the record rather than leave it dangling.
         {"release the bound program", [&] { return bound(ResultCode(context->ReleaseShaderProgram(&programs.back())), 0, nullptr); }, ok, ""},
-        {"bind again", [&] { return bound(context->BindShaderProgram(program), GLint(program->GetProgram()), program); }, ok, ""},
-        {"unbind", [&] { return bound(context->BindShaderProgram(nullptr), 0, nullptr); }, ok, ""},
+        {"unbind", [&] { context->BindShaderProgram(program); return bound(context->BindShaderProgram(nullptr), 0, nullptr); }, ok, ""},
         {"block binding", [&] { GLint binding = -1; ResultCode result = program->SetUniformBlockBinding("Lights", 3);
-                                glGetActiveUniformBlockiv(program->GetProgram(), 0, GL_UNIFORM_BLOCK_BINDING, &binding); return binding == 3 ? result : ResultCode::Failed; }, ok, ""},
+                                glGetActiveUniformBlockiv(program->GetProgram(), 0, GL_UNIFORM_BLOCK_BINDING, &binding); return binding == 3 ? result : failed; }, ok, ""},
         // From here to "no GL call so far" a call that reached GL would take this error.
         {"error left pending", [] { glEnable(0xFFFF); return ok; }, ok, ""},
-        {"inactive uniform", [&] { return program->SetUniformValue(inactive, value, sizeof value); }, ok, ""},
-        {"index -1", [&] { return program->SetUniformValue(-1, value, sizeof value); }, ok, ""},
-        {"index past the table", [&] { return program->SetUniformValue(4, value, sizeof value); }, ok, ""},
-        {"unknown stage", [&] { return library->Compile(ShaderStage(5), 1, &kVertex, nullptr); }, bad, ""},
-        {"null string", [&] { return library->Compile(ShaderStage::Vertex, 2, withNull, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
-        {"null strings", [&] { return library->Compile(ShaderStage::Vertex, 1, nullptr, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
+        // An index past the table, as a negative one, uploads nothing.
+        {"index past the table", [&] { return program->SetUniformValue(3, value, sizeof value); }, ok, ""},
+        {"unknown stage", [&] { return Library()->Compile(ShaderStage(5), 1, &kVertex, nullptr); }, bad, ""},
+        {"null string", [&] { const char* withNull[] = {kVertex, nullptr}; return Library()->Compile(ShaderStage::Vertex, 2, withNull, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
+        {"null strings", [&] { return Library()->Compile(ShaderStage::Vertex, 1, nullptr, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
         {"null library", [&] { return program->AttachShaderLibrary(nullptr); }, bad, ""},
-        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
-        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, noIndex, "GlShaderProgram::AddUniformVariable: null name"},
+        {"matrix of 0 components", [&] { return ResultCode(program->AddUniformVariable(0, "m4", UniformType::Mat4, 0, 4)); }, ResultCode(-1), "GlShaderProgram::AddUniformVariable: matrix uniform \"m4\" declared with 0 components (1 or more)"},
+        {"null uniform name", [&] { return ResultCode(program->AddUniformVariable(0, nullptr, UniformType::Float, 1, 4)); }, ResultCode(-1), "GlShaderProgram::AddUniformVariable: null name"},
         // A vector component count that has no GL call is told by the result alone.
         {"five floats", [&] { return program->SetUniformValue(fiveFloats, value, sizeof value); }, bad, ""},
         {"no ints", [&] { return program->SetUniformValue(noInts, value, sizeof value); }, bad, ""},
-        {"null data", [&] { return program->SetUniformValue(f1, nullptr, 4); }, bad, upload + "null data"},
-        {"null block name", [&] { return program->SetUniformBlockBinding(nullptr, 1); }, bad, block + "null block name"},
-        {"release null address", [&] { return ResultCode(context->ReleaseShaderProgram(nullptr)); }, bad, "GlContext::ReleaseShaderProgram: null address"},
-        {"no GL call so far", [] { return glGetError() == GL_INVALID_ENUM ? ok : ResultCode::Failed; }, ok, ""},
+        {"null data", [&] { return program->SetUniformValue(f1, nullptr, 4); }, bad, "GlShaderProgram::SetUniformValue: null data"},
+        {"null block name", [&] { return program->SetUniformBlockBinding(nullptr, 1); }, bad, "GlShaderProgram::SetUniformBlockBinding: null block name"},
+        // The refused uploads that switched programs put the current one (none) back.
+        {"no GL call so far, no program current", [] { return glGetError() == GL_INVALID_ENUM && Get(GL_CURRENT_PROGRAM) == 0 ? ok : failed; }, ok, ""},
         // GL rejects the count without reading the strings.
-        {"count read as negative", [&] { return library->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
-        {"unknown block", [&] { return program->SetUniformBlockBinding("NoSuchBlock", 1); }, bad, block + "GL_INVALID_VALUE"},
-        // A relink deletes the linked program first.
-        {"relink without a GL program", [&] { GLuint linked = program->GetProgram(); program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr); createProgramFails = true;
-                                              ResultCode result = program->Link(); return glIsProgram(linked) ? ResultCode::Failed : result; }, bad, "glAttachShader: GL_INVALID_VALUE"},
-        {"upload without a GL program", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ResultCode::InvalidOperation, upload + "GL_INVALID_OPERATION"},
-        {"block binding without a GL program", [&] { return program->SetUniformBlockBinding("Lights", 1); }, bad, block + "GL_INVALID_VALUE"},
+        {"count read as negative", [&] { return Library()->Compile(ShaderStage::Vertex, 0x80000000u, &kVertex, nullptr); }, bad, "glShaderSource: GL_INVALID_VALUE"},
+        // GL refuses a block it does not know as it refuses any without a GL program.
+        {"unknown block", [&] { return program->SetUniformBlockBinding("NoSuchBlock", 1); }, bad, "GlShaderProgram::SetUniformBlockBinding: GL_INVALID_VALUE"},
+        // A relink deletes the linked program first; glCreateProgram then answers 0, without a GL error.
+        {"relink without a GL program", [&] { GLuint linked = program->GetProgram(); program->AddShader(ShaderStage::Vertex, 1, &kVertex, nullptr); __glewCreateProgram = [] { return GLuint(0); };
+                                              ResultCode result = program->Link(); return glIsProgram(linked) ? failed : result; }, bad, "glAttachShader: GL_INVALID_VALUE"},
+        {"upload without a GL program", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ResultCode::InvalidOperation, "GlShaderProgram::SetUniformValue: GL_INVALID_OPERATION"},
         {"resolve without a GL program", [&] { return program->ResolveUniformVariables(); }, bad, "GlShaderProgram::ResolveUniformVariables: GL_INVALID_VALUE"},
-        // The failed resolve left every location at -1: the upload is ignored.
+        // The failed resolve left every location -1, as for a uniform no stage uses: the upload is ignored.
         {"upload once unresolved", [&] { return program->SetUniformValue(f1, value, sizeof value); }, ok, ""},
-        // Refused uploads too put the current program back.
-        {"no program current", [] { return Get(GL_CURRENT_PROGRAM) == 0 ? ok : ResultCode::Failed; }, ok, ""},
     });
     // clang-format on
 }

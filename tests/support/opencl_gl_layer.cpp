@@ -58,8 +58,7 @@ cl_int Put(const void* data, size_t bytes, size_t size, void* value, size_t* siz
 
 cl_int CL_API_CALL GetDeviceIDs(cl_platform_id platform, cl_device_type type, cl_uint count, cl_device_id* devices,
                                 cl_uint* found) {
-    return next->clGetDeviceIDs(platform, (type & CL_DEVICE_TYPE_GPU) ? CL_DEVICE_TYPE_ALL : type, count, devices,
-                                found);
+    return next->clGetDeviceIDs(platform, type & CL_DEVICE_TYPE_GPU ? CL_DEVICE_TYPE_ALL : type, count, devices, found);
 }
 
 cl_int CL_API_CALL GetDeviceInfo(cl_device_id device, cl_device_info name, size_t size, void* value, size_t* sizeRet) {
@@ -96,11 +95,9 @@ void CL_CALLBACK Forget(cl_mem memory, void*) {
 
 cl_mem Remember(cl_mem memory, const Shared& source) {
     if (memory == nullptr) return nullptr;
-    {
-        std::lock_guard<std::mutex> lock(sharedMutex);
-        shared[memory] = source;
-    }
-    next->clSetMemObjectDestructorCallback(memory, Forget, nullptr);
+    std::lock_guard<std::mutex> lock(sharedMutex);
+    shared[memory] = source;
+    next->clSetMemObjectDestructorCallback(memory, Forget, nullptr);  // called when the object goes, not now
     return memory;
 }
 
@@ -126,16 +123,16 @@ cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, c
     gl.glGetTextureLevelParameteriv(texture, 0, GL_TEXTURE_INTERNAL_FORMAT, &format);
     if (format != GL_RGBA8) return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
     const cl_image_format rgba8 = {CL_RGBA, CL_UNORM_INT8};
-    cl_image_desc desc{};
-    desc.image_type = CL_MEM_OBJECT_IMAGE2D;
-    desc.image_width = size_t(width);
-    desc.image_height = size_t(height);
+    const cl_image_desc desc = {CL_MEM_OBJECT_IMAGE2D, size_t(width), size_t(height), 0, 0, 0, 0, 0, 0, {}};
     return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error),
                     Shared{texture, true, desc.image_width, desc.image_height});
 }
 
-// Copies each object GL to OpenCL (acquire) or back (release), through a blocking mapping of it.
-cl_int Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_event* event, bool acquire) {
+// clEnqueueAcquireGLObjects and clEnqueueReleaseGLObjects: copies each object GL to OpenCL (acquire) or back
+// (release), through a blocking mapping of it.
+template <bool acquire>
+cl_int CL_API_CALL Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint, const cl_event*,
+                            cl_event* event) {
     const cl_map_flags flags = acquire ? CL_MAP_WRITE_INVALIDATE_REGION : CL_MAP_READ;
     cl_int error = GlCurrent() ? CL_SUCCESS : CL_INVALID_CONTEXT;
     for (cl_uint i = 0; i < count && error == CL_SUCCESS; ++i) {
@@ -169,27 +166,18 @@ cl_int Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl
     return error;
 }
 
-cl_int CL_API_CALL AcquireGLObjects(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint,
-                                    const cl_event*, cl_event* event) {
-    return Transfer(queue, count, objects, event, true);
-}
-cl_int CL_API_CALL ReleaseGLObjects(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint,
-                                    const cl_event*, cl_event* event) {
-    return Transfer(queue, count, objects, event, false);
-}
-
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clGetLayerInfo(cl_layer_info name, size_t size,
-                                                                                    void* value, size_t* sizeRet) {
+// What the ICD loader looks the layer up by.
+#define LAYER_EXPORT extern "C" __attribute__((visibility("default")))
+
+LAYER_EXPORT cl_int CL_API_CALL clGetLayerInfo(cl_layer_info name, size_t size, void* value, size_t* sizeRet) {
     const cl_layer_api_version version = CL_LAYER_API_VERSION_100;
     return name == CL_LAYER_API_VERSION ? Put(&version, sizeof version, size, value, sizeRet) : CL_INVALID_VALUE;
 }
 
-extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clInitLayer(cl_uint count,
-                                                                                 const cl_icd_dispatch* target,
-                                                                                 cl_uint* countRet,
-                                                                                 const cl_icd_dispatch** dispatch) {
+LAYER_EXPORT cl_int CL_API_CALL clInitLayer(cl_uint count, const cl_icd_dispatch* target, cl_uint* countRet,
+                                            const cl_icd_dispatch** dispatch) {
     const size_t entries = sizeof(cl_icd_dispatch) / sizeof(void*);
     std::memcpy(&layer, target, (count < entries ? count : entries) * sizeof(void*));
     next = target;
@@ -200,8 +188,8 @@ extern "C" __attribute__((visibility("default"))) cl_int CL_API_CALL clInitLayer
     layer.clGetGLContextInfoKHR = &GetGLContextInfoKHR;
     layer.clCreateFromGLBuffer = &CreateFromGLBuffer;
     layer.clCreateFromGLTexture = &CreateFromGLTexture;
-    layer.clEnqueueAcquireGLObjects = &AcquireGLObjects;
-    layer.clEnqueueReleaseGLObjects = &ReleaseGLObjects;
+    layer.clEnqueueAcquireGLObjects = &Transfer<true>;
+    layer.clEnqueueReleaseGLObjects = &Transfer<false>;
     *countRet = cl_uint(entries);
     *dispatch = &layer;
     return CL_SUCCESS;
