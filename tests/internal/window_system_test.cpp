@@ -45,6 +45,36 @@ void Record(int red, int green, int blue, int alpha, bool floatingPoint, int sam
                        (samples != 0 ? " x" + std::to_string(samples) : ""));
 }
 
+// A mapped window on the host's own display connection, as an application would own it. Destroy destroys it at
+// once, as a host closing it would.
+class TestWindow {
+public:
+    ~TestWindow() { Destroy(); }
+    vindra::NativeWindow id() const { return vindra::NativeWindow(window); }
+#if defined(_WIN32)
+    TestWindow() : window(CreateWindowExA(0, "STATIC", "vindra test", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr,
+                                          nullptr, GetModuleHandleW(nullptr), nullptr)) {}
+    void Destroy() {
+        if (window != nullptr) DestroyWindow(std::exchange(window, nullptr));
+    }
+
+private:
+    HWND window;
+#else
+    TestWindow() : window(XCreateSimpleWindow(display.get(), DefaultRootWindow(display.get()), 0, 0, 64, 64, 0, 0, 0)) {
+        XMapWindow(display.get(), window);
+        XSync(display.get(), False);
+    }
+    void Destroy() {
+        if (window != 0) XDestroyWindow(display.get(), std::exchange(window, 0)), XSync(display.get(), False);
+    }
+
+private:
+    std::unique_ptr<Display, int (*)(Display*)> display{XOpenDisplay(nullptr), XCloseDisplay};  // before the window
+    Window window;
+#endif
+};
+
 // Tests end with a context of the host or none current, where GL errors are not the library's.
 struct WindowSystemTest : ContextTest {
     WindowSystemTest() { expectNoPendingGlError = false; }

@@ -1,13 +1,16 @@
-// Contexts and windows for tests, made the way a host makes them.
+// Contexts for tests, made the way a host makes them.
 #pragma once
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
+// Xlib first, its macros that clash with vindra's and gtest's names undone: tests include GLX headers after this.
 #include <X11/Xlib.h>
 #undef Success
 #undef Always
 #endif
+
+#include <GL/glew.h>
 
 #include <memory>
 
@@ -16,32 +19,25 @@
 namespace vindra_test {
 
 // A creation record as most hosts fill it: type 1, headless, automatic OpenCL choice.
-vindra::ContextInitData DefaultInit(const char* name = "test");
+inline vindra::ContextInitData DefaultInit(const char* name = "test") {
+    vindra::ContextInitData init{};
+    init.name = name;
+    init.type = 1;
+    init.clPlatformIndex = init.clDeviceIndex = -1;
+    return init;
+}
 
 using ContextPtr = std::unique_ptr<vindra::Context>;  // deleted through the interface's virtual destructor
 
 // CreateContext on `init`; null when it failed. On Windows the first success also initialises the test
-// executable's own GLEW, so that tests can make raw GL calls beyond GL 1.1.
-ContextPtr Create(vindra::ContextInitData init);
-
-// A mapped window on the host's own display connection, as an application would own it.
-class TestWindow {
-public:
-    TestWindow();
-    ~TestWindow() { Destroy(); }
-    TestWindow(const TestWindow&) = delete;
-    TestWindow& operator=(const TestWindow&) = delete;
-
-    vindra::NativeWindow id() const { return window; }
-    void Destroy();  // destroys the window now, as a host closing it would
-
-private:
-#if !defined(_WIN32)
-    std::unique_ptr<Display, int (*)(Display*)> connection{XOpenDisplay(nullptr), XCloseDisplay};
-    Window window = 0;
-#else
-    HWND window = nullptr;
+// executable's own GLEW (GLEW lives inside vindra.dll there), so that tests can make raw GL calls beyond GL 1.1.
+inline ContextPtr Create(vindra::ContextInitData init) {
+    ContextPtr context(vindra::CreateContext(init));
+#if defined(_WIN32)
+    static bool glewReady = false;
+    if (context && !glewReady) glewReady = glewInit() == GLEW_OK;
 #endif
-};
+    return context;
+}
 
 }  // namespace vindra_test
