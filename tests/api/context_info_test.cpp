@@ -16,7 +16,7 @@ const auto Raw = [](auto value) { return std::string(reinterpret_cast<const char
 std::string Text(GLenum name) { return reinterpret_cast<const char*>(glGetString(name)) + std::string(1, '\0'); }
 
 constexpr ResultCode kOk = ResultCode::Success, kInvalid = ResultCode::InvalidValue;
-constexpr size_t kAnswerSize = SIZE_MAX;
+constexpr size_t kAnswerSize = SIZE_MAX, kGuard = 16;  // kGuard: bytes watched either side of the buffer
 
 // A query; its result when the answer's size is offered; the answer, learnt from GL itself (written also when
 // the query fails); sizeRet (kAnswerSize: the answer's size); whether a shorter buffer takes a terminated prefix.
@@ -34,10 +34,12 @@ const std::tuple<ContextInfo, ResultCode, Answer, size_t, bool> kQueries[] = {
     // No compute state in this build yet: the compute queries answer as for a context without it.
     {ContextInfo::ComputeVersion, kOk, [] { return std::string("OpenCL: Unknown", 16); }, kAnswerSize, true},
     {ContextInfo::ComputeQueue, kInvalid, kNull, kAnswerSize, false},
+    {ContextInfo::ComputeDevice, kInvalid, kNull, kAnswerSize, false},
     {ContextInfo::ComputeLocalMemSize, kInvalid, kNothing, 8, false},
     {ContextInfo::ComputeUnits, kInvalid, kNothing, 4, false},
     {ContextInfo::ComputeDeviceName, kInvalid, kNothing, 0, false},
     {ContextInfo(19), kInvalid, kNothing, 0, false},  // unknown queries need no bytes
+    // Whether GL lists the extension among its own.
     {ContextInfo::TessellationSupport, kOk, [] { GLint i = 0, n = Get(GL_NUM_EXTENSIONS);
         while (i < n && std::strcmp(reinterpret_cast<const char*>(glGetStringi(GL_EXTENSIONS, i)), "GL_ARB_tessellation_shader") != 0) ++i;
         return Raw(uint8_t(i < n)); }, kAnswerSize, false},
@@ -61,7 +63,6 @@ TEST_F(ContextInfoTest, GetInfoAnswersIntoTheBufferOnly) {
     EXPECT_STREQ(Create(DefaultInit("0123456789abcdefghijklmnopqrstuv"))->GetName(), "0123456789abcdefghijklmnopqrstu");
     EXPECT_STREQ(Create(DefaultInit(nullptr))->GetName(), "");
     ASSERT_EQ(context->MakeCurrent(), 0u);
-    constexpr size_t kGuard = 16;
     for (const auto& [query, fullResult, answerOf, fullSizeRet, text] : kQueries) {
         const std::string answer = answerOf();
         const int64_t n = int64_t(answer.size());

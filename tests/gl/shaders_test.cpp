@@ -163,8 +163,8 @@ TEST_F(ShaderTest, BindAndRefusalsAnswerAndReport) {
                                 glGetActiveUniformBlockiv(program->GetProgram(), 0, GL_UNIFORM_BLOCK_BINDING, &binding); return binding == 3 ? result : failed; }, ok, ""},
         // From here to "no GL call so far" a call that reached GL would take this error.
         {"error left pending", [] { glEnable(0xFFFF); return ok; }, ok, ""},
-        // An index past the table, as a negative one, uploads nothing.
-        {"index past the table", [&] { return program->SetUniformValue(3, value, sizeof value); }, ok, ""},
+        // An index past the table, as a negative one, uploads nothing: here the table of a program with none.
+        {"index past the table", [&] { return Program()->SetUniformValue(0, value, sizeof value); }, ok, ""},
         {"unknown stage", [&] { return Library()->Compile(ShaderStage(5), 1, &kVertex, nullptr); }, bad, ""},
         {"null string", [&] { const char* withNull[] = {kVertex, nullptr}; return Library()->Compile(ShaderStage::Vertex, 2, withNull, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
         {"null strings", [&] { return Library()->Compile(ShaderStage::Vertex, 1, nullptr, nullptr); }, bad, "GlShaderLibrary::Compile: null source string"},
