@@ -67,8 +67,7 @@ TEST_F(BufferTest, SubDataWritesOnlyAValidRange) {
         EXPECT_EQ(Contents(isUniform ? static_cast<GlUniformBuffer*>(ub)->GetName()
                                      : static_cast<GlIndexBuffer*>(ib)->GetName()),
                   expected);
-        context->ReleaseIndexBuffer(&ib);
-        context->ReleaseUniformBuffer(&ub);
+        context->ReleaseIndexBuffer(&ib), context->ReleaseUniformBuffer(&ub);
     }
 }
 
@@ -139,10 +138,9 @@ TEST_F(BufferTest, RefusalsReachNoGlAndUniformBuffersBindToPoints) {
     EXPECT_EQ(Flags({UniformPoint(3), UniformPoint(5)}), Flags({name, 0}));
     EXPECT_EQ(context->BindUniformBuffer(nullptr, 0, 3), ResultCode::Success);  // empties point 3
     EXPECT_EQ(UniformPoint(3), 0);
-    context->ReleaseUniformBuffer(&uniform);
-    EXPECT_FALSE(glIsBuffer(name));
+    context->ReleaseUniformBuffer(&uniform), context->ReleaseIndexBuffer(&index), context->ReleaseVertexBuffer(&vertex);
     context->ReleasePixelBuffer(&pixel), context->ReleasePixelBuffer(&allocated);
-    context->ReleaseVertexBuffer(&vertex), context->ReleaseIndexBuffer(&index);
+    EXPECT_FALSE(glIsBuffer(name));
 }
 
 }  // namespace

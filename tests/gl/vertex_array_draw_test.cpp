@@ -99,9 +99,8 @@ using VertexArrayTest = DrawTest;
 // 0: a draw must never reach the driver then, which would read indices at address 0.
 // Name; whether the draw that follows is refused; the step. A released index buffer leaves the vertex
 // array object too.
-using IndexStep = std::function<void(Context*, IndexBuffer*, VertexArray* other, VertexArray* same)>;
 // clang-format off
-const std::tuple<const char*, bool, IndexStep> kIndexLossCases[] = {
+const std::tuple<const char*, bool, std::function<void(Context*, IndexBuffer*, VertexArray* other, VertexArray* same)>> kIndexLossCases[] = {
     {"BufferSubData", true, [](Context*, IndexBuffer* i, auto...) { i->BufferSubData(10, 2, &i); }},
     {"BufferData", true, [](Context*, IndexBuffer* i, auto...) { i->BufferData(24, nullptr, BufferUsage::StaticDraw); }},
     {"refused BufferSubData", false, [](Context*, IndexBuffer* i, auto...) { i->BufferSubData(1000, 2, &i); }},
@@ -117,8 +116,7 @@ const char* const kNoIndexBuffer =
     "the index buffer's data takes it out): bind the index buffer again";
 
 TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
-    VertexArray* array = MakeArray(MakeVertexBuffer(Layout()));
-    VertexArray* other = MakeArray();
+    VertexArray *array = MakeArray(MakeVertexBuffer(Layout())), *other = MakeArray();
     ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
     // Before any index buffer the type itself is unknown and GL refuses the draw.
     EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 0, 0), ResultCode::InvalidEnum);
@@ -150,9 +148,8 @@ TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
 // Emptying entries changes the array's attribute state where it is bound, and never which vertex array
 // GL has bound: the next draw runs on what is left. Other arrays drop theirs at their next bind.
 // Name; whether the bound array loses location 2; locations 0 and 2 of the idle array at its next bind.
-using Emptying = std::function<void(Context*, VertexArray* bound, VertexArray* idle, VertexBuffer** extra)>;
 // clang-format off
-const std::tuple<const char*, bool, Flags, Emptying> kEmptyingCases[] = {
+const std::tuple<const char*, bool, Flags, std::function<void(Context*, VertexArray* bound, VertexArray* idle, VertexBuffer** extra)>> kEmptyingCases[] = {
     {"RemoveVertexBuffer", true, {GL_TRUE, GL_TRUE}, [](Context*, VertexArray* b, VertexArray*, VertexBuffer** e) { b->RemoveVertexBuffer(*e); }},
     {"ClearVertexBuffers of another array", false, {GL_FALSE, GL_FALSE}, [](Context*, VertexArray*, VertexArray* i, auto) { i->ClearVertexBuffers(); }},
     {"release of a buffer both list", true, {GL_TRUE, GL_FALSE}, [](Context* c, VertexArray*, VertexArray*, VertexBuffer** e) { c->ReleaseVertexBuffer(e); }},
@@ -162,8 +159,7 @@ const std::tuple<const char*, bool, Flags, Emptying> kEmptyingCases[] = {
 TEST_F(VertexArrayTest, EmptyingEntriesKeepsTheBoundArrayDrawing) {
     for (const auto& [name, boundLoses, idleEnabled, empty] : kEmptyingCases) {
         SCOPED_TRACE(name);
-        VertexBuffer* colored = MakeVertexBuffer(Layout());
-        VertexBuffer* extra = MakeVertexBuffer(Layout(false, 2));
+        VertexBuffer *colored = MakeVertexBuffer(Layout()), *extra = MakeVertexBuffer(Layout(false, 2));
         VertexArray* idle = MakeArray(colored);
         idle->SetVertexBuffer(extra, 1, 0);
         VertexArray* bound = MakeArray(colored, 4 * sizeof(Vertex));  // the green half at vertex 0
