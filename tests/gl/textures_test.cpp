@@ -155,10 +155,9 @@ TEST_F(TextureTest, InitChoosesTheTargetFromTheExtentsAndWrapsExternalTextures) 
         {8, 4, 0, 1, ResultCode::Success, GL_TEXTURE_2D}, {8, 0, 2, 1, ResultCode::Success, GL_TEXTURE_3D},
         {0, 0, 0, 1, ResultCode::InvalidValue, GlTexture::kNoTarget}};
     // clang-format on
-    for (const auto& [width, height, depth, target2D, result, target] : rows) {
+    for (const auto& [width, height, depth, target2D, init, target] : rows) {
         Texture* texture = textures.emplace_back(context->CreateTexture());
-        EXPECT_EQ(texture->Init(TextureDesc{PixelFormat::RGBA8, width, height, depth, 0, target2D, 0, 0}), result)
-            << width << "x" << height << "x" << depth;
+        EXPECT_EQ(texture->Init(TextureDesc{PixelFormat::R8, width, height, depth, 0, target2D, 0, 0}), init) << target;
         EXPECT_EQ(texture->GetHandle(1), target);
     }
     GLuint external = 0;
