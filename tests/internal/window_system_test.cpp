@@ -112,10 +112,9 @@ TEST_F(WglContextTest, FailedSetPixelFormatIsOnlyAWarning) {
     TestWindow window;
     HDC dc = GetDC(window.id());
     PIXELFORMATDESCRIPTOR descriptor{};
-    descriptor.nSize = sizeof descriptor, descriptor.nVersion = 1, descriptor.cColorBits = 24;
-    descriptor.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    SetPixelFormat(dc, ChoosePixelFormat(dc, &descriptor), &descriptor);
-    offeredFormat = GetPixelFormat(dc) == 1 ? 2 : 1;
+    descriptor.nSize = sizeof descriptor, descriptor.nVersion = 1;
+    ASSERT_TRUE(SetPixelFormat(dc, 1, &descriptor) && GetPixelFormat(dc) == 1);
+    offeredFormat = 2;
     ReleaseDC(window.id(), dc);
     Replaced<PFNWGLCHOOSEPIXELFORMATARBPROC> chooser(
         chooserSlot, [](HDC, const int*, const FLOAT*, UINT, int* formats, UINT* count) -> BOOL {
