@@ -20,13 +20,10 @@ namespace {
 
 constexpr ResultCode kOk = ResultCode::Success, kValue = ResultCode::InvalidValue, kFail = ResultCode::InvalidOperation;
 using Bytes = std::vector<uint8_t>;
-template <typename T>
-std::string Raw(T value) {
-    return std::string(reinterpret_cast<const char*>(&value), sizeof value);
-}
 
 // Each compute operation of a context without compute state gives its documented answer (the other suites
-// render without it). The runtime's path varies: the set-up messages expected begin the ones reported.
+// render without it, and the context-info tests read its compute queries). The runtime's path varies: the set-up
+// messages expected begin the ones reported.
 void ExpectNoCompute(const std::vector<Message>& setUp) {
     MessageCapture capture;
     capture.keepComputeSetUp = true;
@@ -37,11 +34,7 @@ void ExpectNoCompute(const std::vector<Message>& setUp) {
     for (size_t i = 0; i < said.size(); ++i)
         EXPECT_TRUE(said[i].level == setUp[i].level && said[i].text.rfind(setUp[i].text, 0) == 0) << said[i].text;
     Texture* texture = context->CreateTexture();
-    char version[20] = {};
-    void* queue = &version;
     EXPECT_TRUE(texture->Init(TextureDesc{PixelFormat::RGBA8, 4, 4, 0, 0, 1, 0, 0}) == kOk &&
-                context->GetInfo(ContextInfo::ComputeVersion, sizeof version, version, nullptr) == kOk &&
-                context->GetInfo(ContextInfo::ComputeQueue, 8, &queue, nullptr) == kValue && queue == nullptr &&
                 context->CreateComputeProgram() == nullptr && context->CreateComputeBuffer() == nullptr &&
                 context->SyncPreCompute() == kOk && context->SyncPostCompute() == 0 && texture->GetHandle(2) == 0);
     EXPECT_EQ(std::vector<ResultCode>(
@@ -49,7 +42,6 @@ void ExpectNoCompute(const std::vector<Message>& setUp) {
                    context->ReleaseComputeBuffer(nullptr), context->CopyComputeBuffer(nullptr, nullptr, 0, 0, 0),
                    texture->AcquireForCompute(), texture->ReleaseFromCompute()}),
               std::vector<ResultCode>(6, kFail));
-    EXPECT_STREQ(version, "OpenCL: Unknown");
     context->ReleaseTexture(&texture);
     EXPECT_EQ(capture.Take(), std::vector<Message>{});
 }
@@ -119,6 +111,8 @@ T Ask(Query query, Object object, cl_uint name) {
     return value;
 }
 using Chars = std::array<char, 256>;
+// A number's bytes, as GetInfo answers it.
+const auto Raw = [](auto value) { return std::string(reinterpret_cast<const char*>(&value), sizeof value); };
 
 // Contexts made with the test layer: compute on PoCL's device, some of its answers twisted.
 class ComputeTest : public GlTest {
@@ -186,7 +180,7 @@ TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
     std::snprintf(lines[1], sizeof lines[1], " *Device %3d: %-36s - %-28s - [%4d/%4d] %s", 0,
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_NAME).data(),
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VERSION).data(),
-                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits),
+                  Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_COMPUTE_UNITS),
                   Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_CLOCK_FREQUENCY),
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VENDOR).data());
     const Message separator = {kContinuation, std::string(49, '-')}, header = {kInfo, "OpenCL: Platforms & Devices"};
@@ -398,11 +392,10 @@ TEST_F(ComputeTest, ComputeBuffersHoldWhatTheyAreGiven) {
     }
     ComputeBuffer *buffer = Buffer(16, bytes.data()), *copy = Buffer(16, nullptr), *none = Buffer(0, nullptr);
     EXPECT_TRUE(buffer->WriteBuffer(4, 4, nines.data()) == kOk && buffer->FillBuffer(8, 4, 0xAB) == kOk &&
-                context->CopyComputeBuffer(buffer, copy, 2, 0, 14) == kOk &&
-                copy->ReadBuffer(0, 16, read.data()) == kOk);
+                context->CopyComputeBuffer(buffer, copy, 2, 0, 14) == kOk);
     const Bytes copied = {3, 4, 9, 9, 9, 9, 0xAB, 0xAB, 0xAB, 0xAB, 13, 14, 15, 16};
-    EXPECT_EQ(Bytes(read.begin(), read.begin() + 14), copied);
-    // Read, Write (which discards: not read back), both, and past the named ones: both.
+    // Read (which sees what was written, filled and copied), Write (which discards: not read back), both, and past
+    // the named ones: both.
     for (int access : {0, 1, 2, 7}) {
         auto* view = static_cast<uint8_t*>(copy->MapBuffer(MapAccess(access)));
         ASSERT_NE(view, nullptr);
