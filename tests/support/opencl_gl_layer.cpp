@@ -156,8 +156,7 @@ cl_int CL_API_CALL Transfer(cl_command_queue queue, cl_uint count, const cl_mem*
             gl.glGetNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
         else
             gl.glNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
-        cl_int unmapped = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
-        if (error == CL_SUCCESS) error = unmapped;
+        error = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
     }
     return error;
 }
