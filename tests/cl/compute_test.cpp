@@ -177,7 +177,7 @@ TEST_F(ComputeTest, SetUpListsTheDeviceOnceAndGetInfoAnswersFromIt) {
     std::snprintf(lines[1], sizeof lines[1], " *Device %3d: %-36s - %-28s - [%4d/%4d] %s", 0,
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_NAME).data(),
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VERSION).data(),
-                  Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_COMPUTE_UNITS),
+                  Info<cl_uint>(*owner, ContextInfo::ComputeUnits),
                   Ask<cl_uint>(clGetDeviceInfo, device, CL_DEVICE_MAX_CLOCK_FREQUENCY),
                   Ask<Chars>(clGetDeviceInfo, device, CL_DEVICE_VENDOR).data());
     const Message separator = {kContinuation, std::string(49, '-')}, header = {kInfo, "OpenCL: Platforms & Devices"};
