@@ -91,10 +91,10 @@ void CL_CALLBACK Forget(cl_mem memory, void*) {
     shared.erase(memory);
 }
 
-cl_mem Remember(cl_mem memory, const Shared& source) {
+cl_mem Remember(cl_mem memory, GLuint name, bool texture, size_t width, size_t height) {
     if (memory == nullptr) return nullptr;
     std::lock_guard<std::mutex> lock(sharedMutex);
-    shared[memory] = source;
+    shared[memory] = Shared{name, texture, width, height};
     next->clSetMemObjectDestructorCallback(memory, Forget, nullptr);  // called when the object goes, not now
     return memory;
 }
@@ -108,8 +108,7 @@ cl_mem CL_API_CALL CreateFromGLBuffer(cl_context context, cl_mem_flags flags, cl
     GLint size = 0;
     if (GlCurrent() && gl.glIsBuffer(buffer)) gl.glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &size);
     if (size <= 0) return Refuse(CL_INVALID_GL_OBJECT, error);
-    return Remember(next->clCreateBuffer(context, flags, size_t(size), nullptr, error),
-                    {buffer, false, size_t(size), 1});
+    return Remember(next->clCreateBuffer(context, flags, size_t(size), nullptr, error), buffer, false, size, 1);
 }
 
 cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, cl_GLenum target, cl_GLint level,
@@ -123,8 +122,7 @@ cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, c
     if (format != GL_RGBA8) return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
     const cl_image_format rgba8 = {CL_RGBA, CL_UNORM_INT8};
     const cl_image_desc desc = {CL_MEM_OBJECT_IMAGE2D, size_t(width), size_t(height), 0, 0, 0, 0, 0, 0, {}};
-    return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error),
-                    Shared{texture, true, desc.image_width, desc.image_height});
+    return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error), texture, true, width, height);
 }
 
 // clEnqueueAcquireGLObjects and clEnqueueReleaseGLObjects: copies each object GL to OpenCL (acquire) or back
