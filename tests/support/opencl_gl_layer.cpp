@@ -8,8 +8,6 @@
 //   RGBA8 one), acquire copies GL to OpenCL, release copies back. PoCL takes and ignores the GL properties
 //   of a context. The library leaves no pixel buffer bound, which the copies would otherwise go through.
 #define CL_TARGET_OPENCL_VERSION 300
-#define CL_USE_DEPRECATED_OPENCL_1_1_APIS
-#define CL_USE_DEPRECATED_OPENCL_1_2_APIS
 #define GL_GLEXT_PROTOTYPES
 #include <CL/cl_icd.h>
 #include <CL/cl_layer.h>
@@ -40,7 +38,7 @@ struct {
 const cl_icd_dispatch* next;  // the platform below: PoCL, through the loader
 cl_icd_dispatch layer;
 
-// The GL object behind each OpenCL object made from one, and its size.
+// The GL object behind each OpenCL object made from one, and its size (a buffer's: width bytes by 1).
 struct Shared {
     GLuint name;
     bool texture;
@@ -93,10 +91,10 @@ void CL_CALLBACK Forget(cl_mem memory, void*) {
     shared.erase(memory);
 }
 
-cl_mem Remember(cl_mem memory, const Shared& source) {
+cl_mem Remember(cl_mem memory, GLuint name, bool texture, size_t width, size_t height) {
     if (memory == nullptr) return nullptr;
     std::lock_guard<std::mutex> lock(sharedMutex);
-    shared[memory] = source;
+    shared[memory] = Shared{name, texture, width, height};
     next->clSetMemObjectDestructorCallback(memory, Forget, nullptr);  // called when the object goes, not now
     return memory;
 }
@@ -110,7 +108,7 @@ cl_mem CL_API_CALL CreateFromGLBuffer(cl_context context, cl_mem_flags flags, cl
     GLint size = 0;
     if (GlCurrent() && gl.glIsBuffer(buffer)) gl.glGetNamedBufferParameteriv(buffer, GL_BUFFER_SIZE, &size);
     if (size <= 0) return Refuse(CL_INVALID_GL_OBJECT, error);
-    return Remember(next->clCreateBuffer(context, flags, size_t(size), nullptr, error), Shared{buffer, false, 0, 0});
+    return Remember(next->clCreateBuffer(context, flags, size_t(size), nullptr, error), buffer, false, size, 1);
 }
 
 cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, cl_GLenum target, cl_GLint level,
@@ -124,15 +122,15 @@ cl_mem CL_API_CALL CreateFromGLTexture(cl_context context, cl_mem_flags flags, c
     if (format != GL_RGBA8) return Refuse(CL_INVALID_IMAGE_FORMAT_DESCRIPTOR, error);
     const cl_image_format rgba8 = {CL_RGBA, CL_UNORM_INT8};
     const cl_image_desc desc = {CL_MEM_OBJECT_IMAGE2D, size_t(width), size_t(height), 0, 0, 0, 0, 0, 0, {}};
-    return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error),
-                    Shared{texture, true, desc.image_width, desc.image_height});
+    return Remember(next->clCreateImage(context, flags, &rgba8, &desc, nullptr, error), texture, true, width, height);
 }
 
 // clEnqueueAcquireGLObjects and clEnqueueReleaseGLObjects: copies each object GL to OpenCL (acquire) or back
-// (release), through a blocking mapping of it.
+// (release), through a blocking mapping of it; PoCL maps an image with its rows packed, as GL reads and writes
+// them. The library asks for no event, so none is made.
 template <bool acquire>
 cl_int CL_API_CALL Transfer(cl_command_queue queue, cl_uint count, const cl_mem* objects, cl_uint, const cl_event*,
-                            cl_event* event) {
+                            cl_event*) {
     const cl_map_flags flags = acquire ? CL_MAP_WRITE_INVALIDATE_REGION : CL_MAP_READ;
     cl_int error = GlCurrent() ? CL_SUCCESS : CL_INVALID_CONTEXT;
     for (cl_uint i = 0; i < count && error == CL_SUCCESS; ++i) {
@@ -140,17 +138,14 @@ cl_int CL_API_CALL Transfer(cl_command_queue queue, cl_uint count, const cl_mem*
         if (shared.count(objects[i]) == 0) return CL_INVALID_GL_OBJECT;
         const Shared source = shared[objects[i]];
         lock.unlock();
-        const size_t origin[3] = {0, 0, 0}, region[3] = {source.width, source.height, 1}, rowBytes = source.width * 4;
-        size_t pitch = rowBytes, bytes = source.width * source.height * 4;
-        if (!source.texture) next->clGetMemObjectInfo(objects[i], CL_MEM_SIZE, sizeof bytes, &bytes, nullptr);
+        const size_t origin[3] = {0, 0, 0}, region[3] = {source.width, source.height, 1};
+        size_t pitch = 0, bytes = source.width * source.height * (source.texture ? 4 : 1);
         void* mapped = source.texture ? next->clEnqueueMapImage(queue, objects[i], CL_TRUE, flags, origin, region,
                                                                 &pitch, nullptr, 0, nullptr, nullptr, &error)
                                       : next->clEnqueueMapBuffer(queue, objects[i], CL_TRUE, flags, 0, bytes, 0,
                                                                  nullptr, nullptr, &error);
         if (mapped == nullptr) break;
-        if (pitch != rowBytes)
-            error = CL_INVALID_GL_OBJECT;  // rows with padding: not emulated
-        else if (source.texture && acquire)
+        if (source.texture && acquire)
             gl.glGetTextureImage(source.name, 0, GL_RGBA, GL_UNSIGNED_BYTE, GLsizei(bytes), mapped);
         else if (source.texture)
             gl.glTextureSubImage2D(source.name, 0, 0, 0, GLsizei(source.width), GLsizei(source.height), GL_RGBA,
@@ -159,10 +154,8 @@ cl_int CL_API_CALL Transfer(cl_command_queue queue, cl_uint count, const cl_mem*
             gl.glGetNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
         else
             gl.glNamedBufferSubData(source.name, 0, GLsizeiptr(bytes), mapped);
-        cl_int unmapped = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
-        if (error == CL_SUCCESS) error = unmapped;
+        error = next->clEnqueueUnmapMemObject(queue, objects[i], mapped, 0, nullptr, nullptr);
     }
-    if (error == CL_SUCCESS && event != nullptr) error = next->clEnqueueMarkerWithWaitList(queue, 0, nullptr, event);
     return error;
 }
 
