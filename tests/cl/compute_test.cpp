@@ -291,10 +291,12 @@ TEST_F(ComputeTest, KernelsWorkOnGlBuffersAndTextures) {
     const void* mem[4] = {glVertices->GetComputeHandle(), reinterpret_cast<void*>(image->GetHandle(2)), nullptr,
                           glMore->GetComputeHandle()};
     ComputeKernel* kernel = Program(kTwice)->Build() == 0 ? programs.back()->GetKernel("Twice") : nullptr;
+    size_t group = 0;  // the device's largest work group for the kernel: the launches below use 2
     ASSERT_TRUE(kernel && kernel->SetArgument(3, KernelArgKind::ArgPixelBuffer, 0, more) == kOk &&
                 kernel->SetArgument(1, KernelArgKind::ArgTexture, 0, image) == kOk &&
                 kernel->SetArgument(0, KernelArgKind::ArgIndexBuffer, 0, vertices) == kOk &&
-                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk);
+                kernel->SetArgument(2, KernelArgKind::ArgValue, sizeof factor, &factor) == kOk &&
+                kernel->GetWorkGroupSize(&group) == kOk && group >= 2);
     const size_t global = 4, local = 2, tooLarge = 5;
     const auto queue = Info<cl_command_queue>(*context, ContextInfo::ComputeQueue);
     const char *acquire = "clEnqueueAcquireGLObjects", *release = "clEnqueueReleaseGLObjects",

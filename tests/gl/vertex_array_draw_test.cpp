@@ -132,7 +132,7 @@ TEST_F(DrawTest, IndexedDrawsNeedTheIndexBufferInTheBoundVertexArray) {
         ASSERT_EQ(context->BindVertexArray(array), ResultCode::Success);
         ASSERT_EQ(context->BindIndexBuffer(buffer), ResultCode::Success);
         step(context.get(), buffer, other, array);
-        capture.Clear();
+        capture.Take();
         EXPECT_EQ(context->Clear(ClearColorBuffer, kClearColor, 1, 0), ResultCode::Success);
         EXPECT_EQ(context->DrawIndexedPrimitives(PrimitiveType::Triangles, 6, 24, 4),
                   lost ? ResultCode::InvalidOperation : ResultCode::Success);

@@ -19,13 +19,10 @@ namespace {
 constexpr GLenum kBlendEquationRgb = 0x8009, kMax = 0x8008;
 
 int failures = 0;
-#define CHECK(slots, condition)                                               \
-    do {                                                                      \
-        if (!(condition)) {                                                   \
-            printf("FAILED (%s) line %d: %s\n", slots, __LINE__, #condition); \
-            ++failures;                                                       \
-        }                                                                     \
-    } while (0)
+void Check(const char* slots, bool passed, int line, const char* condition) {
+    if (!passed) printf("FAILED (%s) line %d: %s\n", slots, line, condition), ++failures;
+}
+#define CHECK(slots, condition) Check(slots, condition, __LINE__, #condition)
 
 bool ok(ResultCode result) { return result == ResultCode::Success; }
 
@@ -47,7 +44,8 @@ bool PixelIs(int x, int y, int red, int green, int blue) {
     unsigned char rgba[4] = {};
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
     bool matches = abs(rgba[0] - red) <= 1 && abs(rgba[1] - green) <= 1 && abs(rgba[2] - blue) <= 1;
-    if (!matches) printf("pixel %d,%d is %d %d %d, expected %d %d %d\n", x, y, rgba[0], rgba[1], rgba[2], red, green, blue);
+    if (!matches)
+        printf("pixel %d,%d is %d %d %d, expected %d %d %d\n", x, y, rgba[0], rgba[1], rgba[2], red, green, blue);
     return matches;
 }
 

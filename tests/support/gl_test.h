@@ -49,7 +49,6 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         return std::exchange(messages, {});
     }
-    void Clear() { Take(); }
     // Keep what contexts report as they bring OpenCL up, or find no runtime or device (dropped by default).
     bool keepComputeSetUp = false;
 
@@ -120,7 +119,7 @@ protected:
     void SetUp() override {
         context = Create(init);
         ASSERT_TRUE(context) << Describe(capture.Take());
-        capture.Clear();
+        capture.Take();
     }
     void TearDown() override {
         // Each test ends with no GL error left pending and no message left unread.
