@@ -95,7 +95,10 @@ TEST_P(FormatRoundTrip, LoadSubImageAndReadImageKeepTheTexels) {
     EXPECT_EQ(Get(GL_TEXTURE_BINDING_2D), 0);  // ReadImage leaves nothing bound
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, FormatRoundTrip, ::testing::Range(0, kPixelFormatCount));
+// Each case named after its format, so that a failing format is named in the list of results.
+INSTANTIATE_TEST_SUITE_P(Formats, FormatRoundTrip, ::testing::Range(0, kPixelFormatCount), [](const auto& info) {
+    return std::string(FindPixelFormat(PixelFormat(info.param), "test")->name);
+});
 
 // What a shader samples from one texel: swizzles show grey, grey-and-alpha, and red and blue exchanged.
 // clang-format off
