@@ -1,5 +1,7 @@
 #include "cl/cl_kernel.h"
 
+#include <atomic>
+
 #include "cl/cl_buffer.h"
 #include "cl/cl_error_string.h"
 #include "core/live_objects.h"
@@ -16,8 +18,8 @@ constexpr const char* kSetArgument = "ClKernelImpl::SetArgument";
 LiveObjects<ComputeKernel, ClKernelImpl> liveKernels("compute kernel");
 
 // Set until the first release of GL objects after a launch in this process, which waits for the queue
-// first: some drivers let the first release overtake the kernel.
-bool firstReleaseFinish = true;
+// first: some drivers let the first release overtake the kernel. Atomic: contexts launch from any thread.
+std::atomic<bool> firstReleaseFinish{true};
 
 bool IsGlObject(KernelArgKind kind) { return static_cast<uint32_t>(kind) <= 3; }
 bool IsResource(KernelArgKind kind) { return static_cast<uint32_t>(kind) <= 4; }
@@ -111,10 +113,7 @@ ResultCode ClKernelImpl::Launch(cl_command_queue queue, uint32_t workDim, const 
     cl_int enqueued =
         cl.clEnqueueNDRangeKernel(queue, kernel, workDim, nullptr, globalWorkSize, localWorkSize, 0, nullptr, nullptr);
     for (const auto& entry : glObjects) {
-        if (firstReleaseFinish) {
-            cl.clFinish(queue);
-            firstReleaseFinish = false;
-        }
+        if (firstReleaseFinish.exchange(false)) cl.clFinish(queue);
         cl_int error = cl.clEnqueueReleaseGLObjects(queue, 1, &entry.second, 0, nullptr, nullptr);
         if (error != CL_SUCCESS)
             LogMessage(MessageLevel::Error, "OpenCL: Failed to release GL object: %s", ClErrorString(error));
