@@ -61,17 +61,15 @@ bool ClState::NeedsExplicitInteropSync() const {
 
 ComputeProgram* ClState::CreateProgram() { return new ClProgramImpl(context, device); }
 
+// Unlike the other releases, a pointer that holds null is refused: there is no program to release.
 ResultCode ClState::ReleaseProgram(ComputeProgram** program) {
     constexpr const char* kOperation = "GlContext::ReleaseComputeProgram";
-    if (program == nullptr || *program == nullptr) {
-        LogMessage(MessageLevel::Error, "%s: null %s", kOperation, program == nullptr ? "address" : "program");
+    if (program != nullptr && *program == nullptr) {
+        LogMessage(MessageLevel::Error, "%s: null program", kOperation);
         return ResultCode::InvalidValue;
     }
-    ClProgramImpl* released = ClProgramImpl::FromInterface(*program, kOperation);
-    if (released == nullptr) return ResultCode::InvalidValue;
-    delete released;
-    *program = nullptr;
-    return ResultCode::Success;
+    return static_cast<ResultCode>(
+        ReleaseLiveObject<ClProgramImpl>(program, kOperation, ClProgramImpl::FromInterface, [](ClProgramImpl*) {}));
 }
 
 ResultCode ClState::ExecuteKernel(ComputeKernel* kernel, uint32_t workDim, const size_t* globalWorkSize,
